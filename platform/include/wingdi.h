@@ -1,0 +1,3 @@
+#pragma once
+// Filled in by the service that owns it; see HACKING.md.
+#include "windef.h"
