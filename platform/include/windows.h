@@ -5,6 +5,7 @@
 #include "windef.h"
 #include "winerror.h"
 #include "unknwn.h"
+#include "libloaderapi.h"
 #include "winbase.h"
 #include "winuser.h"
 #include "wingdi.h"
