@@ -1,0 +1,18 @@
+// What other services of the layer need to know about the executable's
+// resources beyond the Win32 lookup functions: the pixels behind an icon
+// handle (for the window's icon).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "windef.h"
+
+namespace layer {
+
+// The image of `icon` whose width is closest to `preferredSize`, decoded to
+// 0xAARRGGBB pixels, top row first. False when the handle is not an icon of
+// the layer or its image is in a format the layer does not decode.
+bool DecodeIcon(HICON icon, int preferredSize, std::vector<std::uint32_t>& pixels, int& width, int& height);
+
+}  // namespace layer

@@ -1,0 +1,97 @@
+// The resource compiler as the build runs it: malformed scripts are refused
+// with a message naming the line and a non-zero exit; a good one gives a
+// source and a depfile that names every file it read.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RcTool : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(testing::TempDir()) / ("zarnok_rc_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                               "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        for (const char* name : {"tiny.bmp", "tiny.ico", "tiny.wav"}) fs::copy_file(fs::path(FIXTURE_DIR) / name, dir_ / name);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs the tool on `script`; returns its exit status, its stderr in `messages`.
+    int Run(const std::string& script, std::string& messages) {
+        std::ofstream(dir_ / "s.rc") << script;
+        std::string command = std::string("\"") + RC_TOOL + "\" \"" + (dir_ / "s.rc").string() + "\" \"" +
+                              (dir_ / "out.cpp").string() + "\" \"" + (dir_ / "out.d").string() + "\" 2> \"" +
+                              (dir_ / "err.txt").string() + "\"";
+        int status = std::system(command.c_str());
+        messages = Read(dir_ / "err.txt");
+        return status;
+    }
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(RcTool, RefusesMalformedScripts) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1 BITMAP \"missing.bmp\"\n", "s.rc:1: cannot open \"missing.bmp\""},
+        {"\n1 BITMAP \"tiny.wav\"\n", "s.rc:2: \"tiny.wav\" is not a BMP file"},
+        {"1 ICON \"tiny.bmp\"\n", "is not an icon file"},
+        {"1 BITMAP 42\n", "expected a file name in quotes, found '42'"},
+        {"1 BITMAP \"tiny.bmp\n", "unterminated string"},
+        {"1 BITMAP \"tiny.bmp\"\n1 BITMAP \"tiny.bmp\"\n", "s.rc:2: resource 1 is defined twice"},
+        {"70000 BITMAP \"tiny.bmp\"\n", "is above 65535"},
+        {"1 DIALOG \"tiny.bmp\"\n", "resource type DIALOG is not supported"},
+        {"1 WAVE { 1, 2 }\n", "inline resource data is not supported"},
+        {"STRINGTABLE\nBEGIN\n 1, \"a\"\n", "STRINGTABLE is not closed"},
+        {"STRINGTABLE\nBEGIN\n 1, \"a\"\n 1, \"b\"\nEND\n", "s.rc:4: string id 1 is defined twice"},
+        {"STRINGTABLE\nBEGIN\n 1 2\nEND\n", "expected a string after string id 1"},
+        {"STRINGTABLE { \"a\" }\n", "expected string id"},
+        {"STRINGTABLE\nBEGIN\n 1, \"a\\q\"\nEND\n", "unknown escape"},
+        {"#include <windows.h>\n", "preprocessor directives are not supported"},
+        {"1 BITMAP \"tiny.bmp\" /* open\n", "unterminated comment"},
+        {"12x BITMAP \"tiny.bmp\"\n", "malformed number"},
+        {"1 BITMAP\n", "expected a file name in quotes, found end of file"},
+        {"@\n", "unexpected character '@'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        std::string messages;
+        EXPECT_NE(Run(c.script, messages), 0);
+        EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+        EXPECT_NE(messages.find("error"), std::string::npos) << messages;
+    }
+}
+
+TEST_F(RcTool, WritesSourceAndDepfileForAGoodScript) {
+    std::string messages;
+    ASSERT_EQ(Run("// comment\nLANGUAGE 9, 1\n1 BITMAP \"tiny.bmp\"\n2 ICON \"tiny.ico\"\n3 WAVE \"tiny.wav\"\n"
+                  "STRINGTABLE DISCARDABLE { 1 \"x\"\"y\" }\n",
+                  messages),
+              0)
+        << messages;
+    std::string source = Read(dir_ / "out.cpp");
+    EXPECT_NE(source.find("layer::RegisterResources(kEntries, 6u)"), std::string::npos) << "bitmap, 2 icon images, group, wave, strings";
+    EXPECT_NE(source.find("\"WAVE\""), std::string::npos);
+    std::string deps = Read(dir_ / "out.d");
+    for (const char* name : {"tiny.bmp", "tiny.ico", "tiny.wav"}) EXPECT_NE(deps.find(name), std::string::npos) << deps;
+    EXPECT_EQ(deps.rfind((dir_ / "out.cpp").string() + ":", 0), 0u) << deps;
+}
+
+}  // namespace
