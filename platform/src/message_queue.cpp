@@ -1,0 +1,269 @@
+// The application's message queue: posting, peeking, getting, dispatching and
+// waiting for messages. Posted messages may come from any thread; the window
+// procedures run on the thread that takes the messages.
+#include "message_queue.h"
+
+#include <deque>
+
+#include "kernel_sync.h"
+#include "window_hooks.h"
+#include "window_registry.h"
+#include "winbase.h"
+
+namespace {
+
+struct Queue {
+    std::deque<MSG> posted;
+    std::deque<MSG> input;
+    bool quitPending = false;
+    int quitCode = 0;
+    POINT pointer{0, 0};
+};
+
+// Guarded by layer::KernelLock(), which the waits share.
+Queue& TheQueue() {
+    static Queue queue;
+    return queue;
+}
+
+DWORD StatusOf(UINT msg, bool posted) {
+    if (posted) return QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    if (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) return QS_KEY;
+    if (msg == WM_MOUSEMOVE) return QS_MOUSEMOVE;
+    return QS_MOUSEBUTTON;
+}
+
+bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax) {
+    if (window == reinterpret_cast<HWND>(-1)) {
+        if (msg.hwnd != nullptr) return false;
+    } else if (window != nullptr && msg.hwnd != window) {
+        return false;
+    }
+    if (filterMin == 0 && filterMax == 0) return true;
+    return msg.message >= filterMin && msg.message <= filterMax;
+}
+
+bool QuitMatches(UINT filterMin, UINT filterMax) {
+    return (filterMin == 0 && filterMax == 0) || (WM_QUIT >= filterMin && WM_QUIT <= filterMax);
+}
+
+MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam, POINT pointer) {
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = GetTickCount();
+    msg.pt = pointer;
+    return msg;
+}
+
+// Finds the next message in Windows' order: posted, then the quit request,
+// then input. KernelLock() held.
+bool TakeLocked(MSG* out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
+    Queue& queue = TheQueue();
+    for (auto* list : {&queue.posted}) {
+        for (auto it = list->begin(); it != list->end(); ++it) {
+            if (!Matches(*it, window, filterMin, filterMax)) continue;
+            *out = *it;
+            if (remove) list->erase(it);
+            return true;
+        }
+    }
+    if (queue.quitPending && QuitMatches(filterMin, filterMax)) {
+        *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, queue.pointer);
+        if (remove) queue.quitPending = false;
+        return true;
+    }
+    for (auto it = queue.input.begin(); it != queue.input.end(); ++it) {
+        if (!Matches(*it, window, filterMin, filterMax)) continue;
+        *out = *it;
+        if (remove) queue.input.erase(it);
+        return true;
+    }
+    return false;
+}
+
+bool AnyLocked() {
+    const Queue& queue = TheQueue();
+    return !queue.posted.empty() || queue.quitPending || !queue.input.empty();
+}
+
+}  // namespace
+
+namespace layer {
+
+void QueueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    {
+        std::lock_guard<std::mutex> lock(KernelLock());
+        Queue& queue = TheQueue();
+        // Windows keeps only the newest of consecutive pointer moves.
+        if (message == WM_MOUSEMOVE && !queue.input.empty() && queue.input.back().message == WM_MOUSEMOVE &&
+            queue.input.back().hwnd == window) {
+            queue.input.back() = Make(window, message, wParam, lParam, queue.pointer);
+        } else {
+            queue.input.push_back(Make(window, message, wParam, lParam, queue.pointer));
+        }
+    }
+    WakeKernelWaiters();
+}
+
+void DropMessagesFor(HWND window) {
+    std::lock_guard<std::mutex> lock(KernelLock());
+    Queue& queue = TheQueue();
+    for (auto* list : {&queue.posted, &queue.input}) {
+        std::erase_if(*list, [window](const MSG& msg) { return msg.hwnd == window; });
+    }
+}
+
+bool QueueHasLocked(DWORD wakeMask) {
+    const Queue& queue = TheQueue();
+    if ((wakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) && (!queue.posted.empty() || queue.quitPending))
+        return true;
+    for (const MSG& msg : queue.input)
+        if (StatusOf(msg.message, false) & wakeMask) return true;
+    return false;
+}
+
+POINT LastPointerPosition() {
+    std::lock_guard<std::mutex> lock(KernelLock());
+    return TheQueue().pointer;
+}
+
+void SetLastPointerPosition(POINT point) {
+    std::lock_guard<std::mutex> lock(KernelLock());
+    TheQueue().pointer = point;
+}
+
+}  // namespace layer
+
+extern "C" {
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window != nullptr && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    {
+        std::lock_guard<std::mutex> lock(layer::KernelLock());
+        Queue& queue = TheQueue();
+        queue.posted.push_back(Make(window, message, wParam, lParam, queue.pointer));
+    }
+    layer::WakeKernelWaiters();
+    return TRUE;
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+    {
+        std::lock_guard<std::mutex> lock(layer::KernelLock());
+        TheQueue().quitPending = true;
+        TheQueue().quitCode = exitCode;
+    }
+    layer::WakeKernelWaiters();
+}
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
+    if (msg == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const bool remove = (removeFlags & PM_REMOVE) != 0;
+    layer::PumpSdlEvents();
+    std::unique_lock<std::mutex> lock(layer::KernelLock());
+    if (TakeLocked(msg, window, filterMin, filterMax, remove)) return TRUE;
+    // An idle loop polls this as fast as it can. Giving the processor away for
+    // a moment (less if a message is posted meanwhile) keeps that loop from
+    // burning a whole core while costing it at most about a millisecond.
+    if (!(removeFlags & PM_NOYIELD)) {
+        layer::WaitForWake(lock, std::chrono::microseconds(900));
+        if (TakeLocked(msg, window, filterMin, filterMax, remove)) return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
+    if (msg == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    if (window != nullptr && window != reinterpret_cast<HWND>(-1) && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return -1;
+    }
+    for (;;) {
+        layer::PumpSdlEvents();
+        std::unique_lock<std::mutex> lock(layer::KernelLock());
+        if (TakeLocked(msg, window, filterMin, filterMax, true)) return msg->message == WM_QUIT ? FALSE : TRUE;
+        // Input shows up only when pumped: look again every couple of ms.
+        layer::WaitForWake(lock, std::chrono::milliseconds(2));
+    }
+}
+
+BOOL WINAPI WaitMessage(void) {
+    for (;;) {
+        layer::PumpSdlEvents();
+        std::unique_lock<std::mutex> lock(layer::KernelLock());
+        if (AnyLocked()) return TRUE;
+        layer::WaitForWake(lock, std::chrono::milliseconds(2));
+    }
+}
+
+DWORD WINAPI GetQueueStatus(UINT flags) {
+    layer::PumpSdlEvents();
+    std::lock_guard<std::mutex> lock(layer::KernelLock());
+    DWORD status = 0;
+    const Queue& queue = TheQueue();
+    if (!queue.posted.empty() || queue.quitPending) status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    for (const MSG& m : queue.input) status |= StatusOf(m.message, false);
+    status &= flags;
+    return (status << 16) | status;
+}
+
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                       DWORD wakeMask) {
+    return layer::WaitForObjects(count, handles, waitAll != FALSE, milliseconds,
+                                 [wakeMask] { return layer::QueueHasLocked(wakeMask); }, true);
+}
+
+BOOL WINAPI TranslateMessage(const MSG* msg) {
+    if (msg == nullptr) return FALSE;
+    if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) {
+        return msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP;
+    }
+    const int vk = static_cast<int>(msg->wParam);
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    int ch = 0;
+    if (vk >= 'A' && vk <= 'Z') {
+        ch = control ? vk - 'A' + 1 : ((shift != caps) ? vk : vk + 32);
+    } else if (vk >= '0' && vk <= '9' && !shift) {
+        ch = vk;
+    } else if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) {
+        ch = '0' + (vk - VK_NUMPAD0);
+    } else if (vk == VK_SPACE || vk == VK_RETURN || vk == VK_BACK || vk == VK_ESCAPE || vk == VK_TAB) {
+        ch = vk;
+    }
+    if (ch == 0) return TRUE;
+    // The character goes ahead of the input still waiting, as on Windows.
+    {
+        std::lock_guard<std::mutex> lock(layer::KernelLock());
+        Queue& queue = TheQueue();
+        queue.posted.push_back(Make(msg->hwnd, msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR,
+                                    static_cast<WPARAM>(ch), msg->lParam, queue.pointer));
+    }
+    layer::WakeKernelWaiters();
+    return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+    if (msg == nullptr || msg->hwnd == nullptr) return 0;
+    WNDPROC proc = layer::WindowProcOf(msg->hwnd);
+    if (proc == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+}  // extern "C"

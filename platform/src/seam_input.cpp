@@ -1,0 +1,71 @@
+// The test seam's synthetic input: SDL events pushed onto SDL's own queue, so
+// that they take the same path as a real keyboard, mouse and window manager.
+#include <SDL.h>
+
+#include "seam/input.h"
+#include "window_hooks.h"
+
+namespace {
+
+Uint32 IdOf(HWND window) {
+    layer::EnsureVideo();
+    SDL_Window* sdl = layer::SdlWindowOf(window);
+    return sdl ? SDL_GetWindowID(sdl) : 0;
+}
+
+}  // namespace
+
+namespace seam {
+
+void PushKey(HWND window, SDL_Keycode key, SDL_Scancode scancode, bool down, bool repeat, Uint16 modifiers) {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.windowID = IdOf(window);
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.mod = modifiers;
+    SDL_PushEvent(&event);
+}
+
+void PushFocus(HWND window, bool gained) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = IdOf(window);
+    event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&event);
+}
+
+void PushClose(HWND window) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = IdOf(window);
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&event);
+}
+
+void PushMouseMotion(HWND window, int x, int y, int dx, int dy) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = IdOf(window);
+    event.motion.x = x;
+    event.motion.y = y;
+    event.motion.xrel = dx;
+    event.motion.yrel = dy;
+    SDL_PushEvent(&event);
+}
+
+void PushMouseButton(HWND window, Uint8 button, bool down, int x, int y) {
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.windowID = IdOf(window);
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = 1;
+    event.button.x = x;
+    event.button.y = y;
+    SDL_PushEvent(&event);
+}
+
+}  // namespace seam

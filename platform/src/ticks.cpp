@@ -1,0 +1,48 @@
+// The millisecond tick counter and sleeping.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "seam/ticks.h"
+#include "winbase.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const Clock::time_point& Start() {
+    static const Clock::time_point start = Clock::now();
+    return start;
+}
+
+std::uint64_t ElapsedMs() {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start()).count());
+}
+
+// Added to the elapsed milliseconds; the sum is cut to 32 bits as Windows'
+// counter is, so it wraps to 0 after 0xFFFFFFFF.
+std::atomic<std::uint32_t> tickOffset{0};
+
+}  // namespace
+
+namespace seam {
+void SetTickBase(DWORD base) { tickOffset = static_cast<std::uint32_t>(base - static_cast<DWORD>(ElapsedMs())); }
+}  // namespace seam
+
+extern "C" {
+
+DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(ElapsedMs()) + tickOffset.load(); }
+
+void WINAPI Sleep(DWORD milliseconds) {
+    if (milliseconds == 0) {
+        std::this_thread::yield();
+        return;
+    }
+    if (milliseconds == INFINITE) {
+        for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // extern "C"

@@ -1,0 +1,119 @@
+// Start of the window system, screen metrics and the mouse pointer.
+#include <SDL.h>
+
+#include <mutex>
+#include <thread>
+
+#include "window_hooks.h"
+#include "window_registry.h"
+#include "winbase.h"
+#include "winuser.h"
+
+namespace {
+
+std::mutex& Guard() {
+    static std::mutex guard;
+    return guard;
+}
+
+// The pointer shows while the cursor is not null and the display count is not
+// negative, as Windows decides it.
+HCURSOR currentCursor = nullptr;
+bool cursorSet = false;  // nothing has called SetCursor yet: the system arrow
+int displayCount = 0;
+std::thread::id videoThread;
+
+struct StockCursor {
+    int unused;
+} arrowCursor;
+
+}  // namespace
+
+namespace layer {
+
+bool EnsureVideo() {
+    std::lock_guard<std::mutex> lock(Guard());
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
+    // Ctrl+C and SIGTERM end the process as they would any other program;
+    // the layer does not turn them into window messages.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    videoThread = std::this_thread::get_id();
+    // The keyboard reaches the program as key messages, not as text.
+    SDL_StopTextInput();
+    const bool hidden = (cursorSet && currentCursor == nullptr) || displayCount < 0;
+    SDL_ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE);
+    return true;
+}
+
+bool OnVideoThread() {
+    std::lock_guard<std::mutex> lock(Guard());
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0 && videoThread == std::this_thread::get_id();
+}
+
+void ApplyCursorVisibility() {
+    std::lock_guard<std::mutex> lock(Guard());
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+    const bool hidden = (cursorSet && currentCursor == nullptr) || displayCount < 0;
+    SDL_ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE);
+}
+
+}  // namespace layer
+
+extern "C" {
+
+int WINAPI GetSystemMetrics(int index) {
+    switch (index) {
+    case SM_CXSCREEN:
+    case SM_CYSCREEN: {
+        SDL_DisplayMode mode;
+        if (!layer::EnsureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+        return index == SM_CXSCREEN ? mode.w : mode.h;
+    }
+    case SM_CXCURSOR:
+    case SM_CYCURSOR:
+        return 32;
+    case SM_MOUSEPRESENT:
+        return 1;
+    case SM_CMOUSEBUTTONS:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    // Only the system's arrow exists; programs' own cursor resources do not.
+    if (instance == nullptr && name == IDC_ARROW) return reinterpret_cast<HCURSOR>(&arrowCursor);
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    HCURSOR previous;
+    {
+        std::lock_guard<std::mutex> lock(Guard());
+        previous = cursorSet ? currentCursor : reinterpret_cast<HCURSOR>(&arrowCursor);
+        currentCursor = cursor;
+        cursorSet = true;
+    }
+    layer::ApplyCursorVisibility();
+    return previous;
+}
+
+HCURSOR WINAPI GetCursor(void) {
+    std::lock_guard<std::mutex> lock(Guard());
+    return cursorSet ? currentCursor : reinterpret_cast<HCURSOR>(&arrowCursor);
+}
+
+int WINAPI ShowCursor(BOOL show) {
+    int count;
+    {
+        std::lock_guard<std::mutex> lock(Guard());
+        count = show ? ++displayCount : --displayCount;
+    }
+    layer::ApplyCursorVisibility();
+    return count;
+}
+
+}  // extern "C"
