@@ -249,6 +249,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
         // Keys held while the focus went away would otherwise stay down.
         for (BYTE& state : keyState) state &= 0x01;
         break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        SendMessageA(window, WM_ERASEBKGND, 0, 0);
+        break;
     case SDL_WINDOWEVENT_CLOSE:
         // The close button works through the system menu's Close, whose
         // default handling sends WM_CLOSE.

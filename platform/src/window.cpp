@@ -15,6 +15,7 @@
 #include "layer_log.h"
 #include "message_queue.h"
 #include "seam/input.h"
+#include "stock_objects.h"
 #include "window_hooks.h"
 #include "window_registry.h"
 #include "winbase.h"
@@ -142,6 +143,19 @@ void Remove(Listeners<F>& listeners, int token) {
     std::erase_if(listeners.entries, [token](const auto& entry) { return entry.first == token; });
 }
 
+// Fills the window with a stock background brush. Once a display service
+// presents on the window it owns the picture, and this leaves it alone.
+void PaintBackground(SDL_Window* sdl, HBRUSH brush) {
+    const layer::StockObject* stock = layer::StockObjectOf(brush);
+    if (sdl == nullptr || stock == nullptr || stock->isNull || SDL_GetRenderer(sdl) != nullptr) return;
+    SDL_Renderer* renderer = SDL_CreateRenderer(sdl, -1, 0);
+    if (renderer == nullptr) return;
+    SDL_SetRenderDrawColor(renderer, stock->rgb & 0xFF, (stock->rgb >> 8) & 0xFF, (stock->rgb >> 16) & 0xFF, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+    SDL_DestroyRenderer(renderer);
+}
+
 bool Activates(int command) {
     switch (command) {
     case SW_SHOWNOACTIVATE:
@@ -208,6 +222,14 @@ void ActivateWindow(HWND window) {
     Send(window, WM_NCACTIVATE, TRUE, 0);
     Send(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
     Notify(ActivationListeners(), true);
+    // A window that comes up under the pointer is asked for its pointer
+    // shape at once, not only when the pointer next moves.
+    int px = 0;
+    int py = 0;
+    SDL_GetGlobalMouseState(&px, &py);
+    RECT rect{};
+    if (GetWindowRect(window, &rect) && PtInRect(&rect, POINT{px, py}))
+        Send(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 void DeactivateWindow(HWND window) {
@@ -470,6 +492,7 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
         SDL_RaiseWindow(sdl);
         layer::ActivateWindow(window);
     }
+    if (!wasVisible) Send(window, WM_ERASEBKGND, 0, 0);
     if (firstShow) {
         RECT rect{};
         GetWindowRect(window, &rect);
@@ -697,7 +720,9 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_ERASEBKGND: {
         std::lock_guard<std::recursive_mutex> lock(Guard());
         Window* w = Find(window);
-        return (w != nullptr && w->windowClass->info.hbrBackground != nullptr) ? 1 : 0;
+        if (w == nullptr || w->windowClass->info.hbrBackground == nullptr) return 0;
+        PaintBackground(w->sdl, w->windowClass->info.hbrBackground);
+        return 1;
     }
     case WM_NCACTIVATE:
     case WM_QUERYOPEN:
