@@ -201,9 +201,11 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
 
 BOOL WINAPI WaitMessage(void) {
     for (;;) {
-        layer::PumpSdlEvents();
+        // Input that the pump only sent to a window (activation, for one)
+        // counts as input too: the caller must get to look at its new state.
+        const bool tookInput = layer::PumpSdlEvents();
         std::unique_lock<std::mutex> lock(layer::KernelLock());
-        if (AnyLocked()) return TRUE;
+        if (tookInput || AnyLocked()) return TRUE;
         layer::WaitForWake(lock, std::chrono::milliseconds(2));
     }
 }

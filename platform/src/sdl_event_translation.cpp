@@ -312,14 +312,16 @@ void RemoveSdlEventObserver(int token) {
     std::erase_if(Observers(), [token](const auto& entry) { return entry.first == token; });
 }
 
-void PumpSdlEvents() {
+bool PumpSdlEvents() {
     // A window procedure that peeks at messages while the pump sent it one
     // must not start a second pump; nor may a thread other than the window
     // system's own take its events.
-    if (pumping || !OnVideoThread()) return;
+    if (pumping || !OnVideoThread()) return false;
     pumping = true;
+    bool took = false;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        took = true;
         std::vector<SdlEventObserver> observers;
         {
             std::lock_guard<std::mutex> lock(ObserverGuard());
@@ -329,6 +331,7 @@ void PumpSdlEvents() {
         Translate(event);
     }
     pumping = false;
+    return took;
 }
 
 }  // namespace layer

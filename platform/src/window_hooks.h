@@ -39,7 +39,8 @@ bool ApplicationActive();
 // Takes every waiting SDL event through the observers and the translation
 // into Windows messages (sending the messages that are sent, queueing the
 // rest). PeekMessageA, GetMessageA and the waits call it; so may any service.
-void PumpSdlEvents();
+// Returns whether it took any event.
+bool PumpSdlEvents();
 
 }  // namespace layer
 
