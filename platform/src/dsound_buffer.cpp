@@ -1,0 +1,293 @@
+// A secondary sound buffer: the application's bytes, and the voice the mixer
+// plays from them.
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "dsound_objects.h"
+#include "layer_log.h"
+#include "winbase.h"
+
+namespace layer {
+
+using audio::Mixer;
+
+SoundBuffer* SoundBuffer::Create(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format) {
+    std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[bytes]);
+    if (!data) return nullptr;
+    auto* made = new (std::nothrow) SoundBuffer(device, flags, bytes, format);
+    if (!made) return nullptr;
+    made->data = std::move(data);
+    // A new buffer is silent: 8-bit samples are unsigned around 128.
+    std::memset(made->data.get(), format.wBitsPerSample == 8 ? 0x80 : 0, bytes);
+    try {
+        made->voice.samples.assign(std::size_t(made->voice.frames) * format.nChannels, 0);
+    } catch (const std::bad_alloc&) {
+        made->Release();
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Instance().Add(&made->voice);
+    return made;
+}
+
+SoundBuffer::SoundBuffer(SoundDevice* owner, DWORD flags_, DWORD bytes_, const WAVEFORMATEX& format_)
+    : device(owner), flags(flags_), bytes(bytes_), format(format_) {
+    format.cbSize = 0;
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    device->AddRef();
+    voice.channels = format.nChannels;
+    voice.rate = format.nSamplesPerSec;
+    voice.frames = bytes / format.nBlockAlign;
+    const DWORD outputRate = std::max<DWORD>(Mixer::Instance().OutputRate(), 1);
+    voice.step = (std::uint64_t(voice.rate) << audio::kFixedShift) / outputRate;
+}
+
+SoundBuffer::~SoundBuffer() {
+    {
+        std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+        Mixer::Instance().Remove(&voice);
+    }
+    device->Release();
+}
+
+HRESULT SoundBuffer::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {
+        AddRef();
+        *object = static_cast<IDirectSoundBuffer*>(this);
+        return S_OK;
+    }
+    if (riid == IID_IDirectSoundNotify) {
+        // Position notification is a capability asked for at creation.
+        if (!(flags & DSBCAPS_CTRLPOSITIONNOTIFY)) return E_NOINTERFACE;
+        auto* notify = new (std::nothrow) SoundNotify(this);
+        if (!notify) return E_OUTOFMEMORY;
+        *object = static_cast<IDirectSoundNotify*>(notify);
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+ULONG SoundBuffer::AddRef() { return ++references; }
+
+ULONG SoundBuffer::Release() {
+    const ULONG left = --references;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT SoundBuffer::GetCaps(LPDSBCAPS caps) {
+    if (!caps || caps->dwSize != sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
+    caps->dwFlags = (flags & ~DSBCAPS_LOCHARDWARE) | DSBCAPS_LOCSOFTWARE;
+    caps->dwBufferBytes = bytes;
+    caps->dwUnlockTransferRate = 0;
+    caps->dwPlayCpuOverhead = 0;
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
+    if (!play && !write) return DSERR_INVALIDPARAM;
+    Mixer& mixer = Mixer::Instance();
+    std::uint64_t heard, mixed;
+    {
+        std::lock_guard<std::mutex> lock(mixer.Guard());
+        heard = mixer.PlayedPosition(&voice);
+        mixed = voice.playing ? voice.position : heard;
+    }
+    const auto toBytes = [this](std::uint64_t position) {
+        const DWORD frame = static_cast<DWORD>(position >> audio::kFixedShift);
+        return frame >= voice.frames ? 0 : frame * format.nBlockAlign;
+    };
+    if (play) *play = toBytes(heard);
+    // Everything from the mixing position on may still be written.
+    if (write) *write = toBytes(mixed);
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD sizeWritten) {
+    if (!out && !sizeWritten) return DSERR_INVALIDPARAM;
+    if (!out) {
+        *sizeWritten = sizeof(WAVEFORMATEX);
+        return DS_OK;
+    }
+    if (sizeAllocated < sizeof(WAVEFORMATEX)) return DSERR_INVALIDPARAM;
+    *out = format;
+    if (sizeWritten) *sizeWritten = sizeof(WAVEFORMATEX);
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::GetVolume(LPLONG volume) {
+    if (!volume) return DSERR_INVALIDPARAM;
+    if (!(flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
+    *volume = DSBVOLUME_MAX;  // never changed: SetVolume is not offered
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::GetPan(LPLONG pan) {
+    if (!pan) return DSERR_INVALIDPARAM;
+    if (!(flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
+    *pan = DSBPAN_CENTER;  // never changed: SetPan is not offered
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::GetFrequency(LPDWORD frequency) {
+    if (!frequency) return DSERR_INVALIDPARAM;
+    if (!(flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
+    *frequency = format.nSamplesPerSec;
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::GetStatus(LPDWORD status) {
+    if (!status) return DSERR_INVALIDPARAM;
+    Mixer& mixer = Mixer::Instance();
+    std::lock_guard<std::mutex> lock(mixer.Guard());
+    *status = 0;
+    if (mixer.Sounding(&voice)) {
+        *status |= DSBSTATUS_PLAYING;
+        if (voice.playing && voice.looping) *status |= DSBSTATUS_LOOPING;
+    }
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) { return DSERR_ALREADYINITIALIZED; }
+
+HRESULT SoundBuffer::Lock(DWORD offset, DWORD count, LPVOID* ptr1, LPDWORD bytes1, LPVOID* ptr2, LPDWORD bytes2,
+                          DWORD lockFlags) {
+    if (ptr2) *ptr2 = nullptr;
+    if (bytes2) *bytes2 = 0;
+    if (!ptr1 || !bytes1) return DSERR_INVALIDPARAM;
+    *ptr1 = nullptr;
+    *bytes1 = 0;
+    if (lockFlags & ~(DSBLOCK_FROMWRITECURSOR | DSBLOCK_ENTIREBUFFER)) return DSERR_INVALIDPARAM;
+    if (lockFlags & DSBLOCK_FROMWRITECURSOR) {
+        DWORD write = 0;
+        GetCurrentPosition(nullptr, &write);
+        offset = write;
+    }
+    if (lockFlags & DSBLOCK_ENTIREBUFFER) {
+        offset = 0;
+        count = bytes;
+    }
+    if (offset >= bytes || count == 0 || count > bytes) return DSERR_INVALIDPARAM;
+
+    const DWORD first = std::min(count, bytes - offset);
+    *ptr1 = data.get() + offset;
+    *bytes1 = first;
+    // A range past the end goes on at the start of the buffer.
+    if (first < count && ptr2 && bytes2) {
+        *ptr2 = data.get();
+        *bytes2 = count - first;
+    }
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlags) {
+    if (reserved1 != 0) return DSERR_INVALIDPARAM;
+    if (device->Level() == 0) return DSERR_PRIOLEVELNEEDED;
+    Mixer& mixer = Mixer::Instance();
+    std::lock_guard<std::mutex> lock(mixer.Guard());
+    mixer.Start(&voice, (playFlags & DSBPLAY_LOOPING) != 0);
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::SetCurrentPosition(DWORD newPosition) {
+    if (newPosition >= bytes) return DSERR_INVALIDPARAM;
+    Mixer& mixer = Mixer::Instance();
+    std::lock_guard<std::mutex> lock(mixer.Guard());
+    mixer.MoveTo(&voice, newPosition / format.nBlockAlign);
+    return DS_OK;
+}
+
+// Only the primary buffer's format can change.
+HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX) { return DSERR_INVALIDCALL; }
+
+HRESULT SoundBuffer::SetVolume(LONG) {
+    if (!(flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
+    return Unimplemented("IDirectSoundBuffer::SetVolume", DSERR_UNSUPPORTED);
+}
+
+HRESULT SoundBuffer::SetPan(LONG) {
+    if (!(flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
+    return Unimplemented("IDirectSoundBuffer::SetPan", DSERR_UNSUPPORTED);
+}
+
+HRESULT SoundBuffer::SetFrequency(DWORD) {
+    if (!(flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
+    return Unimplemented("IDirectSoundBuffer::SetFrequency", DSERR_UNSUPPORTED);
+}
+
+HRESULT SoundBuffer::Stop() {
+    std::vector<HANDLE> toSet;
+    {
+        Mixer& mixer = Mixer::Instance();
+        std::lock_guard<std::mutex> lock(mixer.Guard());
+        mixer.Stop(&voice, toSet);
+    }
+    for (HANDLE event : toSet) SetEvent(event);
+    return DS_OK;
+}
+
+HRESULT SoundBuffer::Unlock(LPVOID ptr1, DWORD bytes1, LPVOID ptr2, DWORD bytes2) {
+    const auto inside = [this](LPVOID p, DWORD n) {
+        const auto* at = static_cast<const unsigned char*>(p);
+        return at >= data.get() && at <= data.get() + bytes && n <= DWORD(data.get() + bytes - at);
+    };
+    if (!ptr1 || !inside(ptr1, bytes1) || (ptr2 && !inside(ptr2, bytes2))) return DSERR_INVALIDPARAM;
+    Mixer& mixer = Mixer::Instance();
+    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Convert(static_cast<DWORD>(static_cast<unsigned char*>(ptr1) - data.get()), bytes1);
+    if (ptr2) Convert(static_cast<DWORD>(static_cast<unsigned char*>(ptr2) - data.get()), bytes2);
+    return DS_OK;
+}
+
+void SoundBuffer::Convert(DWORD offset, DWORD count) {
+    const DWORD align = format.nBlockAlign;
+    const DWORD firstFrame = offset / align;
+    const DWORD endFrame = std::min<DWORD>(voice.frames, (offset + count + align - 1) / align);
+    if (firstFrame >= endFrame) return;
+    const std::size_t samples = std::size_t(endFrame - firstFrame) * format.nChannels;
+    std::int16_t* out = voice.samples.data() + std::size_t(firstFrame) * format.nChannels;
+    const unsigned char* in = data.get() + std::size_t(firstFrame) * align;
+    if (format.wBitsPerSample == 16) {
+        for (std::size_t i = 0; i < samples; ++i)
+            out[i] = static_cast<std::int16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+    } else {
+        for (std::size_t i = 0; i < samples; ++i) out[i] = static_cast<std::int16_t>((in[i] - 128) << 8);
+    }
+}
+
+HRESULT SoundBuffer::Restore() { return DS_OK; }  // software buffers are never lost
+
+HRESULT SoundBuffer::SetNotifications(DWORD count, LPCDSBPOSITIONNOTIFY notifies) {
+    if (count > 0 && !notifies) return DSERR_INVALIDPARAM;
+    std::vector<audio::Voice::Notification> positions;
+    std::vector<HANDLE> stops;
+    for (DWORD i = 0; i < count; ++i) {
+        const DSBPOSITIONNOTIFY& n = notifies[i];
+        if (!n.hEventNotify) return DSERR_INVALIDPARAM;
+        if (n.dwOffset == DSBPN_OFFSETSTOP) {
+            stops.push_back(n.hEventNotify);
+            continue;
+        }
+        if (n.dwOffset >= bytes) return DSERR_INVALIDPARAM;
+        // Play passes a byte once the frame holding it is behind it.
+        const std::uint64_t frameAfter = n.dwOffset / format.nBlockAlign + 1;
+        positions.push_back({frameAfter << audio::kFixedShift, n.hEventNotify});
+    }
+    std::stable_sort(positions.begin(), positions.end(),
+                     [](const auto& a, const auto& b) { return a.trigger < b.trigger; });
+
+    Mixer& mixer = Mixer::Instance();
+    std::lock_guard<std::mutex> lock(mixer.Guard());
+    // A playing buffer keeps its list.
+    if (voice.playing) return DSERR_INVALIDCALL;
+    mixer.DropPending(&voice);
+    voice.notifications = std::move(positions);
+    voice.stopEvents = std::move(stops);
+    return DS_OK;
+}
+
+}  // namespace layer

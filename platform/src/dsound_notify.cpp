@@ -1,0 +1,36 @@
+// IDirectSoundNotify of a secondary buffer: its own reference count, and a
+// reference on the buffer it belongs to.
+#include "dsound_objects.h"
+
+namespace layer {
+
+SoundNotify::SoundNotify(SoundBuffer* owner) : buffer(owner) { buffer->AddRef(); }
+
+SoundNotify::~SoundNotify() { buffer->Release(); }
+
+HRESULT SoundNotify::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IDirectSoundNotify) {
+        AddRef();
+        *object = static_cast<IDirectSoundNotify*>(this);
+        return S_OK;
+    }
+    // One object to COM: its IUnknown is the buffer's.
+    if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) return buffer->QueryInterface(riid, object);
+    return E_NOINTERFACE;
+}
+
+ULONG SoundNotify::AddRef() { return ++references; }
+
+ULONG SoundNotify::Release() {
+    const ULONG left = --references;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT SoundNotify::SetNotificationPositions(DWORD count, LPCDSBPOSITIONNOTIFY notifies) {
+    return buffer->SetNotifications(count, notifies);
+}
+
+}  // namespace layer

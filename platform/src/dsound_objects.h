@@ -1,0 +1,144 @@
+// The COM objects of the layer's DirectSound, one class per file:
+// the device (dsound_device.cpp), the primary buffer (dsound_primary.cpp), a
+// secondary buffer (dsound_buffer.cpp) and its notification interface
+// (dsound_notify.cpp).
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "dsound.h"
+#include "mixer.h"
+
+namespace layer {
+
+class SoundDevice final : public IDirectSound {
+public:
+    SoundDevice() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer,
+                                                LPUNKNOWN outer) override;
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDSCAPS caps) override;
+    HRESULT STDMETHODCALLTYPE DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original,
+                                                   LPDIRECTSOUNDBUFFER* duplicate) override;
+    HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD level) override;
+    HRESULT STDMETHODCALLTYPE Compact() override;
+    HRESULT STDMETHODCALLTYPE GetSpeakerConfig(LPDWORD speakerConfig) override;
+    HRESULT STDMETHODCALLTYPE SetSpeakerConfig(DWORD speakerConfig) override;
+    HRESULT STDMETHODCALLTYPE Initialize(LPCGUID device) override;
+
+    DWORD Level() const { return level.load(); }
+
+private:
+    ~SoundDevice() = default;
+    std::atomic<ULONG> references{1};
+    std::atomic<DWORD> level{0};
+};
+
+class PrimaryBuffer final : public IDirectSoundBuffer {
+public:
+    explicit PrimaryBuffer(SoundDevice* device);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDSBCAPS caps) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override;
+    HRESULT STDMETHODCALLTYPE GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, LPDWORD sizeWritten) override;
+    HRESULT STDMETHODCALLTYPE GetVolume(LPLONG volume) override;
+    HRESULT STDMETHODCALLTYPE GetPan(LPLONG pan) override;
+    HRESULT STDMETHODCALLTYPE GetFrequency(LPDWORD frequency) override;
+    HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD status) override;
+    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTSOUND directSound, LPCDSBUFFERDESC desc) override;
+    HRESULT STDMETHODCALLTYPE Lock(DWORD offset, DWORD bytes, LPVOID* ptr1, LPDWORD bytes1, LPVOID* ptr2,
+                                   LPDWORD bytes2, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE Play(DWORD reserved1, DWORD priority, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE SetCurrentPosition(DWORD newPosition) override;
+    HRESULT STDMETHODCALLTYPE SetFormat(LPCWAVEFORMATEX format) override;
+    HRESULT STDMETHODCALLTYPE SetVolume(LONG volume) override;
+    HRESULT STDMETHODCALLTYPE SetPan(LONG pan) override;
+    HRESULT STDMETHODCALLTYPE SetFrequency(DWORD frequency) override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Unlock(LPVOID ptr1, DWORD bytes1, LPVOID ptr2, DWORD bytes2) override;
+    HRESULT STDMETHODCALLTYPE Restore() override;
+
+private:
+    ~PrimaryBuffer();
+    std::atomic<ULONG> references{1};
+    SoundDevice* device;
+    WAVEFORMATEX format{};
+    bool playing = false;
+};
+
+class SoundBuffer final : public IDirectSoundBuffer {
+public:
+    // Null when the memory cannot be had.
+    static SoundBuffer* Create(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDSBCAPS caps) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override;
+    HRESULT STDMETHODCALLTYPE GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, LPDWORD sizeWritten) override;
+    HRESULT STDMETHODCALLTYPE GetVolume(LPLONG volume) override;
+    HRESULT STDMETHODCALLTYPE GetPan(LPLONG pan) override;
+    HRESULT STDMETHODCALLTYPE GetFrequency(LPDWORD frequency) override;
+    HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD status) override;
+    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTSOUND directSound, LPCDSBUFFERDESC desc) override;
+    HRESULT STDMETHODCALLTYPE Lock(DWORD offset, DWORD bytes, LPVOID* ptr1, LPDWORD bytes1, LPVOID* ptr2,
+                                   LPDWORD bytes2, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE Play(DWORD reserved1, DWORD priority, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE SetCurrentPosition(DWORD newPosition) override;
+    HRESULT STDMETHODCALLTYPE SetFormat(LPCWAVEFORMATEX format) override;
+    HRESULT STDMETHODCALLTYPE SetVolume(LONG volume) override;
+    HRESULT STDMETHODCALLTYPE SetPan(LONG pan) override;
+    HRESULT STDMETHODCALLTYPE SetFrequency(DWORD frequency) override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Unlock(LPVOID ptr1, DWORD bytes1, LPVOID ptr2, DWORD bytes2) override;
+    HRESULT STDMETHODCALLTYPE Restore() override;
+
+    // For the notification interface.
+    HRESULT SetNotifications(DWORD count, LPCDSBPOSITIONNOTIFY notifies);
+
+private:
+    SoundBuffer(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format);
+    ~SoundBuffer();
+    // Converts the application's bytes [offset, offset + count) into the
+    // mixer's samples; with the mixer's guard held.
+    void Convert(DWORD offset, DWORD count);
+
+    std::atomic<ULONG> references{1};
+    SoundDevice* device;
+    DWORD flags;
+    DWORD bytes;
+    WAVEFORMATEX format;
+    // What Lock hands out; the mixer reads only its own converted copy, so
+    // the application's writes never meet the audio thread.
+    std::unique_ptr<unsigned char[]> data;
+    audio::Voice voice;
+};
+
+class SoundNotify final : public IDirectSoundNotify {
+public:
+    explicit SoundNotify(SoundBuffer* buffer);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE SetNotificationPositions(DWORD count, LPCDSBPOSITIONNOTIFY notifies) override;
+
+private:
+    ~SoundNotify();
+    std::atomic<ULONG> references{1};
+    SoundBuffer* buffer;
+};
+
+// A PCM format the mixer takes: 8 or 16 bits, 1 or 2 channels, a rate within
+// DirectSound's range, and a block alignment that matches.
+bool AcceptablePcm(const WAVEFORMATEX* format);
+
+}  // namespace layer

@@ -1,0 +1,120 @@
+// The primary buffer. The layer mixes at the audio device's own rate, so the
+// primary format is checked and kept for GetFormat but does not change what
+// the device receives; the primary buffer's memory is not open to writing.
+#include "dsound_objects.h"
+#include "layer_log.h"
+
+namespace layer {
+
+PrimaryBuffer::PrimaryBuffer(SoundDevice* owner) : device(owner) {
+    device->AddRef();
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 22050;
+    format.wBitsPerSample = 8;
+    format.nBlockAlign = 2;
+    format.nAvgBytesPerSec = 44100;
+}
+
+PrimaryBuffer::~PrimaryBuffer() { device->Release(); }
+
+HRESULT PrimaryBuffer::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {
+        AddRef();
+        *object = static_cast<IDirectSoundBuffer*>(this);
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+ULONG PrimaryBuffer::AddRef() { return ++references; }
+
+ULONG PrimaryBuffer::Release() {
+    const ULONG left = --references;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT PrimaryBuffer::GetCaps(LPDSBCAPS caps) {
+    if (!caps || caps->dwSize != sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
+    caps->dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_LOCSOFTWARE;
+    caps->dwBufferBytes = format.nAvgBytesPerSec / 10;
+    caps->dwUnlockTransferRate = 0;
+    caps->dwPlayCpuOverhead = 0;
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
+    if (play) *play = 0;
+    if (write) *write = 0;
+    return Unimplemented("IDirectSoundBuffer::GetCurrentPosition (primary)", DSERR_UNSUPPORTED);
+}
+
+HRESULT PrimaryBuffer::GetFormat(LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD sizeWritten) {
+    if (!out && !sizeWritten) return DSERR_INVALIDPARAM;
+    if (!out) {
+        *sizeWritten = sizeof(WAVEFORMATEX);
+        return DS_OK;
+    }
+    if (sizeAllocated < sizeof(WAVEFORMATEX)) return DSERR_INVALIDPARAM;
+    *out = format;
+    if (sizeWritten) *sizeWritten = sizeof(WAVEFORMATEX);
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::GetVolume(LPLONG) { return Unimplemented("IDirectSoundBuffer::GetVolume (primary)", DSERR_UNSUPPORTED); }
+HRESULT PrimaryBuffer::GetPan(LPLONG) { return Unimplemented("IDirectSoundBuffer::GetPan (primary)", DSERR_UNSUPPORTED); }
+HRESULT PrimaryBuffer::GetFrequency(LPDWORD) { return DSERR_CONTROLUNAVAIL; }
+
+HRESULT PrimaryBuffer::GetStatus(LPDWORD status) {
+    if (!status) return DSERR_INVALIDPARAM;
+    *status = playing ? (DSBSTATUS_PLAYING | DSBSTATUS_LOOPING) : 0;
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) { return DSERR_ALREADYINITIALIZED; }
+
+HRESULT PrimaryBuffer::Lock(DWORD, DWORD, LPVOID* ptr1, LPDWORD bytes1, LPVOID* ptr2, LPDWORD bytes2, DWORD) {
+    if (ptr1) *ptr1 = nullptr;
+    if (bytes1) *bytes1 = 0;
+    if (ptr2) *ptr2 = nullptr;
+    if (bytes2) *bytes2 = 0;
+    // Only DSSCL_WRITEPRIMARY may write the primary buffer, and the layer
+    // does not offer that level.
+    return DSERR_PRIOLEVELNEEDED;
+}
+
+// The primary buffer plays whenever something is mixed; Play only keeps it
+// going in silence, which the device does anyway.
+HRESULT PrimaryBuffer::Play(DWORD, DWORD, DWORD flags) {
+    if (!(flags & DSBPLAY_LOOPING)) return DSERR_INVALIDPARAM;
+    playing = true;
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::SetCurrentPosition(DWORD) { return DSERR_INVALIDCALL; }
+
+HRESULT PrimaryBuffer::SetFormat(LPCWAVEFORMATEX newFormat) {
+    if (device->Level() < DSSCL_PRIORITY) return DSERR_PRIOLEVELNEEDED;
+    if (!AcceptablePcm(newFormat)) return DSERR_INVALIDPARAM;
+    format = *newFormat;
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    format.cbSize = 0;
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::SetVolume(LONG) { return Unimplemented("IDirectSoundBuffer::SetVolume (primary)", DSERR_UNSUPPORTED); }
+HRESULT PrimaryBuffer::SetPan(LONG) { return Unimplemented("IDirectSoundBuffer::SetPan (primary)", DSERR_UNSUPPORTED); }
+HRESULT PrimaryBuffer::SetFrequency(DWORD) { return DSERR_CONTROLUNAVAIL; }
+
+HRESULT PrimaryBuffer::Stop() {
+    playing = false;
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::Unlock(LPVOID, DWORD, LPVOID, DWORD) { return DSERR_INVALIDCALL; }
+HRESULT PrimaryBuffer::Restore() { return DS_OK; }
+
+}  // namespace layer

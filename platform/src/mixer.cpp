@@ -1,0 +1,360 @@
+#include "mixer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "layer_log.h"
+#include "seam/audio.h"
+#include "winbase.h"
+#include "window_hooks.h"
+
+namespace layer::audio {
+
+namespace {
+
+// Device frames per callback: about 12 ms at 44.1 kHz, so with SDL's own
+// double buffering the output lags the game by well under 50 ms.
+constexpr int kDeviceFrames = 512;
+// The accumulator holds this many frames; longer requests are mixed in parts.
+constexpr int kScratchFrames = 1024;
+
+std::int16_t Saturate(std::int32_t value) {
+    return static_cast<std::int16_t>(value > 32767 ? 32767 : value < -32768 ? -32768 : value);
+}
+
+// Interpolates between two samples with 15 bits of the position's fraction;
+// the product stays within 32 bits for any pair of 16-bit samples.
+inline std::int32_t Lerp(std::int32_t a, std::int32_t b, std::uint64_t position) {
+    const std::int32_t fraction = static_cast<std::int32_t>((position >> (kFixedShift - 15)) & 0x7FFF);
+    return a + (((b - a) * fraction) >> 15);
+}
+
+// The inner loops: `count` device frames from `position` on, every source
+// frame read (and its successor) lying inside the voice.
+template <int In, int Out>
+void MixRun(const std::int16_t* source, std::uint64_t position, std::uint64_t step, std::int32_t* out, int count) {
+    if (step == kFixedOne) {
+        const std::int16_t* s = source + (position >> kFixedShift) * In;
+        for (int i = 0; i < count; ++i, s += In, out += Out) {
+            if constexpr (In == 1 && Out == 1) out[0] += s[0];
+            if constexpr (In == 1 && Out == 2) { out[0] += s[0]; out[1] += s[0]; }
+            if constexpr (In == 2 && Out == 1) out[0] += (s[0] + s[1]) >> 1;
+            if constexpr (In == 2 && Out == 2) { out[0] += s[0]; out[1] += s[1]; }
+        }
+        return;
+    }
+    for (int i = 0; i < count; ++i, position += step, out += Out) {
+        const std::int16_t* s = source + (position >> kFixedShift) * In;
+        if constexpr (In == 1) {
+            const std::int32_t v = Lerp(s[0], s[1], position);
+            out[0] += v;
+            if constexpr (Out == 2) out[1] += v;
+        } else {
+            const std::int32_t l = Lerp(s[0], s[2], position);
+            const std::int32_t r = Lerp(s[1], s[3], position);
+            if constexpr (Out == 1) out[0] += (l + r) >> 1;
+            else { out[0] += l; out[1] += r; }
+        }
+    }
+}
+
+void MixFast(int in, int out, const std::int16_t* source, std::uint64_t position, std::uint64_t step,
+             std::int32_t* accumulator, int count) {
+    if (in == 1 && out == 1) MixRun<1, 1>(source, position, step, accumulator, count);
+    else if (in == 1) MixRun<1, 2>(source, position, step, accumulator, count);
+    else if (out == 1) MixRun<2, 1>(source, position, step, accumulator, count);
+    else MixRun<2, 2>(source, position, step, accumulator, count);
+}
+
+// Device frames until `position` reaches `target` (0 when already there).
+std::uint64_t FramesUntil(std::uint64_t position, std::uint64_t target, std::uint64_t step) {
+    if (target <= position) return 0;
+    return (target - position + step - 1) / step;
+}
+
+}  // namespace
+
+Mixer& Mixer::Instance() {
+    static Mixer* mixer = new Mixer;  // lives as long as SDL's audio thread may
+    return *mixer;
+}
+
+bool Mixer::Open() {
+    std::unique_lock<std::mutex> lock(guard);
+    if (users > 0) {
+        ++users;
+        return true;
+    }
+    accumulator.assign(kScratchFrames * 2, 0);
+    callbackEvents.reserve(64);
+    mixed = played = 0;
+    active = true;
+    if (manual) {
+        outputRate = static_cast<DWORD>(manualRate);
+        outputChannels = manualChannels;
+        latency = 0;
+        users = 1;
+        return true;
+    }
+    lock.unlock();
+
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        LogLine("DirectSoundCreate: no audio: %s", SDL_GetError());
+        return false;
+    }
+    SDL_AudioSpec want{};
+    SDL_AudioSpec have{};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = kDeviceFrames;
+    want.callback = &Mixer::Callback;
+    want.userdata = this;
+    const SDL_AudioDeviceID opened =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (opened == 0) {
+        LogLine("DirectSoundCreate: no audio device: %s", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+
+    lock.lock();
+    device = opened;
+    outputRate = static_cast<DWORD>(have.freq);
+    outputChannels = 2;
+    latency = have.samples;
+    users = 1;
+    lock.unlock();
+
+    // Without the foreground every buffer holds still, as DirectSound's do
+    // without DSBCAPS_GLOBALFOCUS.
+    activationToken = AddActivationListener([this](bool isActive) { SetActive(isActive); });
+    SDL_PauseAudioDevice(opened, 0);
+    return true;
+}
+
+void Mixer::Close() {
+    SDL_AudioDeviceID closing = 0;
+    int token = -1;
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        if (users == 0 || --users > 0) return;
+        closing = device;
+        device = 0;
+        token = activationToken;
+        activationToken = -1;
+        pending.clear();
+    }
+    if (token >= 0) RemoveActivationListener(token);
+    if (closing != 0) {
+        SDL_CloseAudioDevice(closing);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+void Mixer::UseManual(int rate, int channels) {
+    std::lock_guard<std::mutex> lock(guard);
+    manual = rate > 0;
+    manualRate = rate;
+    manualChannels = channels == 1 ? 1 : 2;
+}
+
+void Mixer::Add(Voice* voice) { voices.push_back(voice); }
+
+void Mixer::Remove(Voice* voice) {
+    voices.erase(std::remove(voices.begin(), voices.end(), voice), voices.end());
+    DropPending(voice);
+}
+
+void Mixer::DropPending(const Voice* voice) {
+    pending.erase(std::remove_if(pending.begin(), pending.end(), [voice](const Pending& p) { return p.voice == voice; }),
+                  pending.end());
+}
+
+void Mixer::Start(Voice* voice, bool looping) {
+    voice->looping = looping;
+    if (voice->playing) return;
+    if (voice->ending) {
+        // Replayed before its end was heard: that end never comes.
+        voice->ending = false;
+        pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                     [voice](const Pending& p) { return p.voice == voice && p.stop; }),
+                      pending.end());
+    }
+    if (voice->position >= std::uint64_t(voice->frames) << kFixedShift) voice->position = 0;
+    voice->playing = true;
+    voice->runStart = voice->mixedUntil = mixed;
+}
+
+void Mixer::Stop(Voice* voice, std::vector<HANDLE>& toSet) {
+    const bool wasSounding = voice->playing || voice->ending;
+    if (voice->ending) {
+        pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                     [voice](const Pending& p) { return p.voice == voice && p.stop; }),
+                      pending.end());
+    }
+    // The position stays where mixing left off: what was mixed ahead is
+    // still heard, and Play goes on from there without a repeat or a gap.
+    voice->playing = false;
+    voice->ending = false;
+    if (wasSounding) toSet.insert(toSet.end(), voice->stopEvents.begin(), voice->stopEvents.end());
+}
+
+void Mixer::MoveTo(Voice* voice, DWORD frame) {
+    voice->position = std::uint64_t(std::min(frame, voice->frames)) << kFixedShift;
+    voice->runStart = voice->mixedUntil = mixed;
+}
+
+std::uint64_t Mixer::PlayedPosition(const Voice* voice) const {
+    const std::uint64_t length = std::uint64_t(voice->frames) << kFixedShift;
+    if (voice->ending) {
+        const std::uint64_t behind = voice->endsAt > played ? voice->endsAt - played : 0;
+        const std::uint64_t back = behind * voice->step;
+        return back < length ? length - back : 0;
+    }
+    if (!voice->playing) return voice->position;
+    const std::uint64_t from = std::max(played, voice->runStart);
+    const std::uint64_t behind = voice->mixedUntil > from ? voice->mixedUntil - from : 0;
+    std::uint64_t back = behind * voice->step;
+    if (voice->looping && length > 0) back %= length;
+    if (back <= voice->position) return voice->position - back;
+    return voice->looping ? voice->position + length - back : 0;
+}
+
+bool Mixer::Sounding(const Voice* voice) const {
+    return voice->playing || (voice->ending && voice->endsAt > played);
+}
+
+void Mixer::SetActive(bool isActive) {
+    std::lock_guard<std::mutex> lock(guard);
+    if (active == isActive) return;
+    active = isActive;
+    // A paused voice stands still; its next run starts when mixing resumes.
+    for (Voice* voice : voices) voice->runStart = voice->mixedUntil = mixed;
+}
+
+void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t deviceStart) {
+    const std::uint64_t length = std::uint64_t(voice.frames) << kFixedShift;
+    const std::int16_t* source = voice.samples.data();
+    const int in = voice.channels;
+    int done = 0;
+    while (done < count && voice.playing) {
+        if (voice.position >= length) {
+            if (voice.looping && length > 0) {
+                voice.position -= length;
+                continue;
+            }
+            // A one-shot voice ends; its end is heard `deviceStart + done`.
+            voice.playing = false;
+            voice.ending = true;
+            voice.endsAt = deviceStart + done;
+            voice.position = 0;
+            for (HANDLE event : voice.stopEvents) pending.push_back({voice.endsAt, event, &voice, true});
+            break;
+        }
+        const int run = static_cast<int>(
+            std::min<std::uint64_t>(count - done, FramesUntil(voice.position, length, voice.step)));
+
+        // Every notification passed inside this run, at the device frame
+        // that passes it.
+        const std::uint64_t reach = voice.position + std::uint64_t(run) * voice.step;
+        for (const Voice::Notification& n : voice.notifications) {
+            if (n.trigger <= voice.position) continue;
+            if (n.trigger > reach) break;
+            pending.push_back(
+                {deviceStart + done + FramesUntil(voice.position, n.trigger, voice.step), n.event, &voice, false});
+        }
+
+        // Frames whose successor lies in the voice take the fast path; the
+        // last source frame is interpolated towards the loop's first frame,
+        // or held at the end of a one-shot sound.
+        const std::uint64_t lastFrame = length - kFixedOne;
+        const int fast = static_cast<int>(std::min<std::uint64_t>(run, FramesUntil(voice.position, lastFrame, voice.step)));
+        std::int32_t* target = out + done * outputChannels;
+        MixFast(in, outputChannels, source, voice.position, voice.step, target, fast);
+        std::uint64_t position = voice.position + std::uint64_t(fast) * voice.step;
+        target += fast * outputChannels;
+        const std::int16_t* last = source + (voice.frames - 1) * in;
+        const std::int16_t* next = voice.looping ? source : last;
+        for (int i = fast; i < run; ++i, position += voice.step, target += outputChannels) {
+            const std::int32_t l = Lerp(last[0], next[0], position);
+            const std::int32_t r = in == 2 ? Lerp(last[1], next[1], position) : l;
+            if (outputChannels == 1) target[0] += in == 2 ? (l + r) >> 1 : l;
+            else { target[0] += l; target[1] += r; }
+        }
+        voice.position = position;
+        done += run;
+    }
+    voice.mixedUntil = deviceStart + done;
+}
+
+void Mixer::CollectDue(std::vector<HANDLE>& toSet) {
+    if (pending.empty()) return;
+    std::stable_sort(pending.begin(), pending.end(), [](const Pending& a, const Pending& b) { return a.due < b.due; });
+    auto firstLater = std::find_if(pending.begin(), pending.end(), [this](const Pending& p) { return p.due > played; });
+    for (auto it = pending.begin(); it != firstLater; ++it) toSet.push_back(it->event);
+    pending.erase(pending.begin(), firstLater);
+    for (Voice* voice : voices)
+        if (voice->ending && voice->endsAt <= played) voice->ending = false;
+}
+
+void Mixer::RenderLocked(std::int16_t* out, int frames, std::vector<HANDLE>& toSet) {
+    // What went to the device before this call, minus what it still holds,
+    // has been heard.
+    if (mixed > latency && mixed - latency > played) played = mixed - latency;
+    CollectDue(toSet);
+
+    int done = 0;
+    while (done < frames) {
+        const int part = std::min(frames - done, kScratchFrames);
+        std::int32_t* acc = accumulator.data();
+        std::fill(acc, acc + part * outputChannels, 0);
+        if (active) {
+            for (Voice* voice : voices)
+                if (voice->playing && voice->frames > 0) MixVoice(*voice, acc, part, mixed);
+        }
+        std::int16_t* o = out + done * outputChannels;
+        for (int i = 0; i < part * outputChannels; ++i) o[i] = Saturate(acc[i]);
+        mixed += part;
+        done += part;
+    }
+    if (latency == 0) {
+        played = mixed;
+        CollectDue(toSet);
+    }
+}
+
+void Mixer::Render(std::int16_t* out, int frames) {
+    std::vector<HANDLE> toSet;
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        RenderLocked(out, frames, toSet);
+    }
+    for (HANDLE event : toSet) SetEvent(event);
+}
+
+void Mixer::Callback(void* self, std::uint8_t* stream, int bytes) {
+    Mixer& mixer = *static_cast<Mixer*>(self);
+    std::vector<HANDLE>& toSet = mixer.callbackEvents;  // reused: no allocation per call
+    toSet.clear();
+    {
+        std::lock_guard<std::mutex> lock(mixer.guard);
+        const int frames = bytes / static_cast<int>(sizeof(std::int16_t) * mixer.outputChannels);
+        mixer.RenderLocked(reinterpret_cast<std::int16_t*>(stream), frames, toSet);
+    }
+    for (HANDLE event : toSet) SetEvent(event);
+}
+
+}  // namespace layer::audio
+
+namespace seam {
+
+void UseManualAudio(int rate, int channels) { layer::audio::Mixer::Instance().UseManual(rate, channels); }
+
+void RenderAudio(short* out, int frames) { layer::audio::Mixer::Instance().Render(out, frames); }
+
+void SetAudioActive(bool active) { layer::audio::Mixer::Instance().SetActive(active); }
+
+}  // namespace seam

@@ -1,0 +1,125 @@
+// The software mixer behind DirectSound. Every secondary buffer is a Voice;
+// the mixer converts each playing voice to the device's rate and channels
+// (linear interpolation, 32.32 fixed-point positions), sums them in 32 bits
+// and saturates to 16 bits. It runs in SDL's audio callback, or by hand for
+// tests (seam/audio.h).
+//
+// Time is counted in device frames. `mixed` frames have been rendered;
+// `played` of them are known to have left the device. Play positions and
+// notification events follow the played count, not the mixed one, so an
+// event is never set before its sound has been heard.
+//
+// Voices are owned by their buffer objects. Every field of a Voice and of the
+// mixer is guarded by Mixer::Guard(); the game thread holds it only for short
+// bookkeeping and copies, the audio thread for one mix.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "windef.h"
+
+namespace layer::audio {
+
+constexpr int kFixedShift = 32;
+constexpr std::uint64_t kFixedOne = std::uint64_t(1) << kFixedShift;
+
+struct Voice {
+    // Samples as 16-bit, converted from the application's bytes at Unlock.
+    std::vector<std::int16_t> samples;
+    int channels = 1;
+    DWORD rate = 0;
+    DWORD frames = 0;
+
+    std::uint64_t position = 0;  // next frame to mix, 32.32
+    std::uint64_t step = 0;      // source frames per device frame, 32.32
+    bool playing = false;
+    bool looping = false;
+
+    // The last device frame this voice was mixed into, and the one where its
+    // current uninterrupted run began: the played position lags the mixed
+    // one by the frames between the two that the device has not played yet.
+    std::uint64_t runStart = 0;
+    std::uint64_t mixedUntil = 0;
+
+    // A one-shot voice whose end has been mixed but not yet played still
+    // counts as playing until `endsAt`.
+    bool ending = false;
+    std::uint64_t endsAt = 0;
+
+    struct Notification {
+        std::uint64_t trigger;  // set once the position reaches this, 32.32
+        HANDLE event;
+    };
+    std::vector<Notification> notifications;  // by trigger, ascending
+    std::vector<HANDLE> stopEvents;
+};
+
+class Mixer {
+public:
+    static Mixer& Instance();
+
+    // Opens the default device (or the hand-driven one) for the first user;
+    // false when no device can be opened.
+    bool Open();
+    void Close();
+
+    std::mutex& Guard() { return guard; }
+
+    // With Guard() held.
+    void Add(Voice* voice);
+    void Remove(Voice* voice);
+    void Start(Voice* voice, bool looping);
+    void Stop(Voice* voice, std::vector<HANDLE>& toSet);
+    void MoveTo(Voice* voice, DWORD frame);
+    // The frame the listener hears now, 32.32.
+    std::uint64_t PlayedPosition(const Voice* voice) const;
+    bool Sounding(const Voice* voice) const;
+    void DropPending(const Voice* voice);
+    DWORD OutputRate() const { return outputRate; }
+
+    // Mixes `frames` device frames into `out`; sets the events that are due.
+    void Render(std::int16_t* out, int frames);
+    void SetActive(bool active);
+
+    void UseManual(int rate, int channels);
+    int OutputChannels() const { return outputChannels; }
+
+private:
+    Mixer() = default;
+    void RenderLocked(std::int16_t* out, int frames, std::vector<HANDLE>& toSet);
+    void MixVoice(Voice& voice, std::int32_t* accumulator, int frames, std::uint64_t deviceStart);
+    void CollectDue(std::vector<HANDLE>& toSet);
+    static void Callback(void* self, std::uint8_t* stream, int bytes);
+
+    std::mutex guard;
+    std::vector<Voice*> voices;
+
+    struct Pending {
+        std::uint64_t due;
+        HANDLE event;
+        const Voice* voice;
+        bool stop;
+    };
+    std::vector<Pending> pending;
+
+    std::uint64_t mixed = 0;
+    std::uint64_t played = 0;
+    std::uint64_t latency = 0;  // device frames rendered ahead of playing
+    bool active = true;
+
+    int users = 0;
+    bool manual = false;
+    int manualRate = 0;
+    int manualChannels = 2;
+    std::uint32_t device = 0;
+    int activationToken = -1;
+    DWORD outputRate = 0;
+    int outputChannels = 2;
+
+    std::vector<std::int32_t> accumulator;
+    std::vector<HANDLE> callbackEvents;
+};
+
+}  // namespace layer::audio
