@@ -6,7 +6,7 @@ namespace layer {
 
 SoundNotify::SoundNotify(SoundBuffer* owner) : buffer(owner) { buffer->AddRef(); }
 
-SoundNotify::~SoundNotify() { buffer->Release(); }
+SoundNotify::~SoundNotify() = default;
 
 HRESULT SoundNotify::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -23,10 +23,14 @@ HRESULT SoundNotify::QueryInterface(REFIID riid, void** object) {
 
 ULONG SoundNotify::AddRef() { return ++references; }
 
+// To the caller the notification interface is part of the buffer, so its
+// last Release reports what is left of the buffer.
 ULONG SoundNotify::Release() {
     const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
+    if (left > 0) return left;
+    SoundBuffer* owner = buffer;
+    delete this;
+    return owner->Release();
 }
 
 HRESULT SoundNotify::SetNotificationPositions(DWORD count, LPCDSBPOSITIONNOTIFY notifies) {

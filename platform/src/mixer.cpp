@@ -240,19 +240,20 @@ void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t d
     const std::int16_t* source = voice.samples.data();
     const int in = voice.channels;
     int done = 0;
+    // A one-shot voice ends as soon as its last frame is mixed; the end is
+    // heard at device frame `deviceStart + done`.
+    const auto endOneShot = [&] {
+        voice.playing = false;
+        voice.ending = true;
+        voice.endsAt = deviceStart + done;
+        voice.position = 0;
+        for (HANDLE event : voice.stopEvents) pending.push_back({voice.endsAt, event, &voice, true});
+    };
+    if (voice.position >= length && !voice.looping) endOneShot();
     while (done < count && voice.playing) {
         if (voice.position >= length) {
-            if (voice.looping && length > 0) {
-                voice.position -= length;
-                continue;
-            }
-            // A one-shot voice ends; its end is heard `deviceStart + done`.
-            voice.playing = false;
-            voice.ending = true;
-            voice.endsAt = deviceStart + done;
-            voice.position = 0;
-            for (HANDLE event : voice.stopEvents) pending.push_back({voice.endsAt, event, &voice, true});
-            break;
+            voice.position -= length;  // looping: length is never 0 here
+            continue;
         }
         const int run = static_cast<int>(
             std::min<std::uint64_t>(count - done, FramesUntil(voice.position, length, voice.step)));
@@ -286,6 +287,7 @@ void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t d
         }
         voice.position = position;
         done += run;
+        if (voice.position >= length && !voice.looping) endOneShot();
     }
     voice.mixedUntil = deviceStart + done;
 }

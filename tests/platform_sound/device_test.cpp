@@ -1,0 +1,99 @@
+// DirectSound on a real SDL audio device: the disk driver writes what the
+// device was given to a file, which is read back here. CTest runs each case
+// in its own process, so each may pick its audio driver.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10)); }
+
+TEST(AudioDevice, CreateFailsWhenNoDeviceCanBeOpened) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    IDirectSound* ds = reinterpret_cast<IDirectSound*>(1);
+    EXPECT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DSERR_NODRIVER);
+    EXPECT_EQ(ds, nullptr);
+}
+
+// A one-shot ramp at 22050 Hz goes through the disk driver's 44100 Hz stereo
+// stream: every source frame arrives twice over, interpolated, in order.
+TEST(AudioDevice, DiskDriverReceivesTheResampledSound) {
+    const std::string path = "device_test_output.raw";
+    std::remove(path.c_str());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "1", 1);
+
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    ASSERT_EQ(ds->SetCooperativeLevel(FakeWindow(), DSSCL_PRIORITY), DS_OK);
+
+    const DWORD frames = 2205;  // 0.1 s
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = 22050;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 2;
+    format.nAvgBytesPerSec = 44100;
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_STATIC | DSBCAPS_CTRLPOSITIONNOTIFY;
+    desc.dwBufferBytes = frames * 2;
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    void* p = nullptr;
+    DWORD n = 0;
+    ASSERT_EQ(buffer->Lock(0, frames * 2, &p, &n, nullptr, nullptr, 0), DS_OK);
+    for (DWORD i = 0; i < frames; ++i) static_cast<std::int16_t*>(p)[i] = static_cast<std::int16_t>(8 * (i + 1));
+    ASSERT_EQ(buffer->Unlock(p, n, nullptr, 0), DS_OK);
+
+    IDirectSoundNotify* notify = nullptr;
+    ASSERT_EQ(buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), DS_OK);
+    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    DSBPOSITIONNOTIFY stop = {DSBPN_OFFSETSTOP, done};
+    ASSERT_EQ(notify->SetNotificationPositions(1, &stop), DS_OK);
+    notify->Release();
+
+    ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+    ASSERT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0) << "the end of the sound was played";
+    DWORD status = 1;
+    buffer->GetStatus(&status);
+    EXPECT_EQ(status, 0u);
+    buffer->Release();
+    EXPECT_EQ(ds->Release(), 0u);
+    CloseHandle(done);
+
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in);
+    std::vector<char> raw{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::int16_t> samples(raw.size() / 2);
+    std::memcpy(samples.data(), raw.data(), samples.size() * 2);
+    size_t first = 0;
+    while (first < samples.size() && samples[first] == 0) ++first;
+    ASSERT_LT(first + 2 * 2 * frames, samples.size()) << "the whole sound was written";
+    for (DWORD f = 0; f < 2 * frames; ++f) {
+        const std::int16_t left = samples[first + 2 * f];
+        ASSERT_EQ(left, samples[first + 2 * f + 1]);
+        // Device frame f stands at source frame f / 2: 8 (f / 2 + 1), half-way
+        // steps in between, the last frame held.
+        const int expected = f >= 2 * frames - 2 ? 8 * frames : 8 * (f / 2 + 1) + (f % 2) * 4;
+        ASSERT_EQ(left, expected) << "device frame " << f;
+    }
+    for (size_t i = first + 4 * frames; i < samples.size(); ++i) ASSERT_EQ(samples[i], 0) << i;
+    std::remove(path.c_str());
+}
+
+}  // namespace
