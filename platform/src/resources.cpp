@@ -13,24 +13,11 @@
 #include "windows.h"
 #include "winlayer_resources.h"
 
-// Reported through the thread's last-error code when the module service
-// provides one; until then the null result alone tells the caller.
-extern "C" void WINAPI SetLastError(DWORD code) __attribute__((weak));
-
 namespace layer {
-
-// Stands in until the module service defines the executable's handle; a
-// strong definition elsewhere in the library takes precedence at link time.
-__attribute__((weak)) HMODULE ExecutableModule() {
-    static int executable;
-    return reinterpret_cast<HMODULE>(&executable);
-}
 
 namespace {
 
-void ReportError(DWORD code) {
-    if (SetLastError) SetLastError(code);
-}
+void ReportError(DWORD code) { SetLastError(code); }
 
 struct Registry {
     std::mutex guard;

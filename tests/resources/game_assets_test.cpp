@@ -108,7 +108,9 @@ TEST(GameAssets, PicturesHaveTheirSizesAndKeepTheKeyColourForGround) {
         EXPECT_EQ(p.height, c.height);
         ASSERT_EQ(p.index.size(), static_cast<std::size_t>(c.width * c.height));
         Colour ground = p.ColourAt(0, 0);
-        if (c.blackGround) EXPECT_EQ(To565(ground), 0) << "black ground";
+        if (c.blackGround) {
+            EXPECT_EQ(To565(ground), 0) << "black ground";
+        }
         if (c.greenGround) {
             EXPECT_EQ(ground.r, 24);
             EXPECT_EQ(ground.g, 255);

@@ -67,20 +67,25 @@ TEST(ResourceLookup, MissingResourcesAreNull) {
         HMODULE module;
         LPCSTR name;
         LPCSTR type;
+        DWORD error;
     };
     static int otherModule;
     const Case cases[] = {
-        {nullptr, MAKEINTRESOURCEA(22), RT_BITMAP},          // no such id
-        {nullptr, MAKEINTRESOURCEA(30), RT_BITMAP},          // id of another type
-        {nullptr, MAKEINTRESOURCEA(20), "SOUND"},            // no such type
-        {nullptr, MAKEINTRESOURCEA(20), RT_RCDATA},
-        {nullptr, "NOISE", "WAVE"},
-        {nullptr, "#", RT_BITMAP},                           // not a number: a name nobody has
-        {reinterpret_cast<HMODULE>(&otherModule), MAKEINTRESOURCEA(20), RT_BITMAP},  // not the executable
-        {nullptr, nullptr, RT_BITMAP},
-        {nullptr, MAKEINTRESOURCEA(20), nullptr},
+        {nullptr, MAKEINTRESOURCEA(22), RT_BITMAP, ERROR_RESOURCE_NAME_NOT_FOUND},  // no such id
+        {nullptr, MAKEINTRESOURCEA(30), RT_BITMAP, ERROR_RESOURCE_NAME_NOT_FOUND},  // id of another type
+        {nullptr, MAKEINTRESOURCEA(20), "SOUND", ERROR_RESOURCE_TYPE_NOT_FOUND},    // no such type
+        {nullptr, MAKEINTRESOURCEA(20), RT_RCDATA, ERROR_RESOURCE_TYPE_NOT_FOUND},
+        {nullptr, "NOISE", "WAVE", ERROR_RESOURCE_NAME_NOT_FOUND},
+        {nullptr, "#", RT_BITMAP, ERROR_RESOURCE_NAME_NOT_FOUND},  // not a number: a name nobody has
+        {reinterpret_cast<HMODULE>(&otherModule), MAKEINTRESOURCEA(20), RT_BITMAP, ERROR_RESOURCE_DATA_NOT_FOUND},
+        {nullptr, nullptr, RT_BITMAP, ERROR_INVALID_PARAMETER},
+        {nullptr, MAKEINTRESOURCEA(20), nullptr, ERROR_INVALID_PARAMETER},
     };
-    for (const Case& c : cases) EXPECT_EQ(FindResourceA(c.module, c.name, c.type), nullptr);
+    for (const Case& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(FindResourceA(c.module, c.name, c.type), nullptr);
+        EXPECT_EQ(GetLastError(), c.error);
+    }
     EXPECT_EQ(LoadResource(nullptr, nullptr), nullptr);
     EXPECT_EQ(SizeofResource(nullptr, nullptr), 0u);
     EXPECT_EQ(LockResource(nullptr), nullptr);

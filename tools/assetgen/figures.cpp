@@ -191,7 +191,7 @@ void DrawEatenBox(Canvas& c, const Place& frame, int stage) {
     Place box{frame.ox + 12 * frame.scale, frame.oy + 1 * frame.scale, frame.scale};
     const float s = static_cast<float>(stage);
     // Jagged bite line: the box is eaten from the top down.
-    float cut = stage <= 2 ? -10.f : 14.f + (s - 2.f) * 12.5f;
+    float cut = stage <= 2 ? -10.f : 16.f + (s - 2.f) * 14.5f;
     Shape left = [cut](float x, float y) {
         float edge = cut + 4.f * std::sin(x * 0.55f) + 3.f * std::sin(x * 1.3f + 1.f);
         return edge - y;
@@ -227,12 +227,20 @@ void DrawEatenBox(Canvas& c, const Place& frame, int stage) {
         Shape chip = Rotate(Box(x, y, r, r * 0.6f), x, y, t);
         c.Draw(box, chip, i % 3 ? Hex(0x2E4AA6) : Hex(0x6A86D8), kInk, Line(box) * 0.6f);
     }
-    // The lid: lifting, then flung off upwards.
+    // The lid: lifting, then flung off up and away, turning as it goes.
     if (stage <= 2) {
         DrawLid(c, box, 35, 12 - 3 * s, -0.12f * s);
     } else {
-        float lx = 35 + (s - 2) * 7, ly = 14 - (s - 2) * 1.2f;
-        DrawLid(c, Place{box.ox, box.oy, box.scale * 0.9f}, lx / 0.9f - 4, std::max(15.f, ly / 0.9f), -0.3f - 0.25f * (s - 2));
+        float k = (s - 3) / 4;  // 0 at stage 3, 1 at stage 7
+        float scale = 0.85f - 0.17f * k;
+        Place lid{frame.ox, frame.oy, frame.scale * scale};
+        float cx = 60 + 16 * k, cy = 24 - 6 * k;
+        DrawLid(c, lid, cx / scale, cy / scale, -0.35f - 0.55f * k);
+        // Motion lines behind it.
+        for (int i = 0; i < 3; ++i) {
+            float oy = cy + 8 + 5 * static_cast<float>(i);
+            c.Draw(frame, Capsule(cx - 26, oy + 6, cx - 16, oy, 0.8f), Hex(0xE8ECFF));
+        }
     }
 }
 
