@@ -1,0 +1,39 @@
+// The 16-bit software blitter behind BltFast, Blt and the GDI copies onto
+// surfaces. Callers have already checked every rectangle against its surface:
+// these routines never clip and never look outside the spans they are given.
+#pragma once
+
+#include <cstdint>
+
+namespace layer::blit {
+
+struct Plane {
+    std::uint8_t* pixels;  // top-left pixel
+    long pitch;            // bytes from one row to the next
+};
+
+struct ColourKey {
+    bool enabled = false;
+    std::uint16_t low = 0;   // a source pixel in [low, high] is left out
+    std::uint16_t high = 0;
+};
+
+// Copies a width x height block; a key leaves its colours out. Overlapping
+// source and destination (the same surface) are copied as if through a
+// temporary.
+void Copy(Plane dest, Plane source, int width, int height, const ColourKey& key);
+
+// Nearest-neighbour stretch. The full destination rectangle (destWidth x
+// destHeight) maps onto the full source rectangle (sourceWidth x
+// sourceHeight); only the part [clipLeft, clipRight) x [clipTop, clipBottom)
+// of the destination, given relative to the destination rectangle's origin,
+// is written. Destination pixel d samples source pixel floor(d * source /
+// dest) on each axis, so a rectangle clipped into parts samples exactly as the
+// whole would.
+void Stretch(Plane dest, int destWidth, int destHeight, Plane source, int sourceWidth, int sourceHeight,
+             int clipLeft, int clipTop, int clipRight, int clipBottom, const ColourKey& key);
+
+// Fills a block with one 16-bit value.
+void Fill(Plane dest, int width, int height, std::uint16_t value);
+
+}  // namespace layer::blit

@@ -1,0 +1,211 @@
+// BltFast and Blt read back through Lock: rectangles, their refusals, the
+// excluded right and bottom edges, colour keys, stretching and clip lists.
+#include <numeric>
+
+#include "display_fixture.h"
+
+namespace {
+
+// A source whose every pixel is distinct: value = 1 + y * width + x.
+std::vector<std::uint16_t> Ramp(int width, int height) {
+    std::vector<std::uint16_t> pixels(static_cast<std::size_t>(width) * height);
+    std::iota(pixels.begin(), pixels.end(), std::uint16_t{1});
+    return pixels;
+}
+
+constexpr std::uint16_t kBlank = 0xBEEF;
+
+}  // namespace
+
+TEST_F(DisplayTest, BltFastRectangleResults) {
+    IDirectDrawSurface7* source = Make(8, 8);
+    Paint(source, Ramp(8, 8));
+    struct Case {
+        const char* name;
+        DWORD x, y;
+        RECT src;
+        HRESULT expected;
+    } cases[] = {
+        {"inside", 2, 2, {0, 0, 4, 4}, DD_OK},
+        {"touching right and bottom edges", 6, 6, {0, 0, 4, 4}, DD_OK},
+        {"one past the right edge", 7, 0, {0, 0, 4, 4}, DDERR_INVALIDRECT},
+        {"one past the bottom edge", 0, 7, {0, 0, 4, 4}, DDERR_INVALIDRECT},
+        {"far outside", 0xFFFFFFF0u, 0, {0, 0, 4, 4}, DDERR_INVALIDRECT},
+        {"empty source", 0, 0, {2, 2, 2, 4}, DDERR_INVALIDRECT},
+        {"inverted source", 0, 0, {4, 4, 2, 2}, DDERR_INVALIDRECT},
+        {"source beyond its surface", 0, 0, {6, 6, 9, 8}, DDERR_INVALIDRECT},
+        {"negative source", 0, 0, {-1, 0, 2, 2}, DDERR_INVALIDRECT},
+    };
+    for (const Case& c : cases) {
+        IDirectDrawSurface7* dest = Make(10, 10, kBlank);
+        RECT src = c.src;
+        EXPECT_EQ(dest->BltFast(c.x, c.y, source, &src, DDBLTFAST_NOCOLORKEY), c.expected) << c.name;
+        const auto pixels = Pixels(dest);
+        if (c.expected != DD_OK) {
+            EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kBlank), 100) << c.name << ": drew something";
+            continue;
+        }
+        // Exactly the 4 x 4 block changed: the right and bottom edges are excluded.
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) {
+                const bool inside = x >= static_cast<int>(c.x) && x < static_cast<int>(c.x) + 4 &&
+                                    y >= static_cast<int>(c.y) && y < static_cast<int>(c.y) + 4;
+                const std::uint16_t want =
+                    inside ? static_cast<std::uint16_t>(1 + (y - c.y) * 8 + (x - c.x)) : kBlank;
+                ASSERT_EQ(pixels[y * 10 + x], want) << c.name << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST_F(DisplayTest, BltFastWholeSourceAndOverlapWithinOneSurface) {
+    IDirectDrawSurface7* surface = Make(16, 4);
+    Paint(surface, Ramp(16, 4));
+    const auto before = Pixels(surface);
+    RECT left{0, 0, 12, 4};
+    ASSERT_EQ(surface->BltFast(3, 0, surface, &left, 0), DD_OK);
+    const auto after = Pixels(surface);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 3; x < 15; ++x) EXPECT_EQ(after[y * 16 + x], before[y * 16 + x - 3]) << x << "," << y;
+}
+
+TEST_F(DisplayTest, SourceColourKeyLeavesOutExactlyItsValue) {
+    // Widths around the eight-pixel blocks of the blitter, with the key and
+    // its neighbouring values scattered through the rows.
+    for (int width : {1, 7, 8, 9, 13, 16, 33}) {
+        const std::uint16_t key = 0xF81F;
+        std::vector<std::uint16_t> sprite(static_cast<std::size_t>(width) * 3);
+        for (std::size_t i = 0; i < sprite.size(); ++i)
+            sprite[i] = (i % 3 == 0) ? key : static_cast<std::uint16_t>(key + ((i % 2) ? 1 : -1));
+        IDirectDrawSurface7* source = Make(width, 3);
+        Paint(source, sprite);
+        DDCOLORKEY colourKey{key, key};
+        ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &colourKey), DD_OK);
+
+        IDirectDrawSurface7* keyed = Make(width, 3, kBlank);
+        IDirectDrawSurface7* plain = Make(width, 3, kBlank);
+        ASSERT_EQ(keyed->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+        ASSERT_EQ(plain->BltFast(0, 0, source, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+        const auto k = Pixels(keyed);
+        const auto p = Pixels(plain);
+        for (std::size_t i = 0; i < sprite.size(); ++i) {
+            EXPECT_EQ(k[i], sprite[i] == key ? kBlank : sprite[i]) << "width " << width << " pixel " << i;
+            EXPECT_EQ(p[i], sprite[i]) << "width " << width << " pixel " << i;
+        }
+    }
+}
+
+TEST_F(DisplayTest, ColourKeyRangeAndBltKeySource) {
+    IDirectDrawSurface7* source = Make(10, 1);
+    Paint(source, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19});
+    DDCOLORKEY range{12, 15};
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &range), DD_OK);
+    IDirectDrawSurface7* dest = Make(10, 1, 0);
+    ASSERT_EQ(dest->Blt(nullptr, source, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(Pixels(dest), (std::vector<std::uint16_t>{10, 11, 0, 0, 0, 0, 16, 17, 18, 19}));
+    // Without the key flag Blt copies everything.
+    ASSERT_EQ(dest->Blt(nullptr, source, nullptr, 0, nullptr), DD_OK);
+    EXPECT_EQ(Pixels(dest), Pixels(source));
+}
+
+TEST_F(DisplayTest, BltStretchesByNearestSampling) {
+    IDirectDrawSurface7* source = Make(2, 2);
+    Paint(source, {1, 2, 3, 4});
+    IDirectDrawSurface7* big = Make(4, 4, 0);
+    ASSERT_EQ(big->Blt(nullptr, source, nullptr, 0, nullptr), DD_OK);
+    EXPECT_EQ(Pixels(big), (std::vector<std::uint16_t>{1, 1, 2, 2, 1, 1, 2, 2, 3, 3, 4, 4, 3, 3, 4, 4}));
+
+    IDirectDrawSurface7* wide = Make(6, 2);
+    Paint(wide, Ramp(6, 2));
+    IDirectDrawSurface7* small = Make(3, 1, 0);
+    ASSERT_EQ(small->Blt(nullptr, wide, nullptr, 0, nullptr), DD_OK);
+    EXPECT_EQ(Pixels(small), (std::vector<std::uint16_t>{1, 3, 5}));
+
+    // Into part of the destination, from part of the source.
+    IDirectDrawSurface7* dest = Make(5, 5, kBlank);
+    RECT to{1, 1, 5, 3}, from{0, 0, 2, 1};
+    ASSERT_EQ(dest->Blt(&to, source, &from, 0, nullptr), DD_OK);
+    const auto pixels = Pixels(dest);
+    EXPECT_EQ(pixels[0], kBlank);
+    EXPECT_EQ(pixels[1 * 5 + 1], 1);
+    EXPECT_EQ(pixels[1 * 5 + 2], 1);
+    EXPECT_EQ(pixels[2 * 5 + 3], 2);
+    EXPECT_EQ(pixels[2 * 5 + 4], 2);
+    EXPECT_EQ(pixels[3 * 5 + 4], kBlank);
+}
+
+TEST_F(DisplayTest, BltWithoutClipperRefusesRectanglesOutside) {
+    IDirectDrawSurface7* source = Make(4, 4, 0x1111);
+    IDirectDrawSurface7* dest = Make(8, 8, kBlank);
+    RECT outside{6, 6, 10, 10}, empty{2, 2, 2, 6}, inverted{5, 5, 1, 1};
+    EXPECT_EQ(dest->Blt(&outside, source, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(dest->Blt(&empty, source, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(dest->Blt(&inverted, source, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(dest->Blt(nullptr, source, &outside, 0, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(dest->Blt(nullptr, nullptr, nullptr, 0, nullptr), DDERR_INVALIDPARAMS);
+    const auto pixels = Pixels(dest);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kBlank), 64);
+}
+
+TEST_F(DisplayTest, ClipListConfinesBltAndScalesTheSource) {
+    IDirectDrawSurface7* source = Make(4, 4);
+    Paint(source, Ramp(4, 4));
+    // The same 2x stretch once without and once with a clip list.
+    IDirectDrawSurface7* whole = Make(12, 12, kBlank);
+    RECT to{2, 2, 10, 10};
+    ASSERT_EQ(whole->Blt(&to, source, nullptr, 0, nullptr), DD_OK);
+
+    IDirectDrawSurface7* clipped = Make(12, 12, kBlank);
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    RECT box{3, 0, 7, 12};
+    HRGN region = CreateRectRgnIndirect(&box);
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    ASSERT_EQ(size, sizeof(RGNDATAHEADER) + sizeof(RECT));
+    std::vector<char> data(size);
+    ASSERT_EQ(GetRegionData(region, size, reinterpret_cast<RGNDATA*>(data.data())), size);
+    ASSERT_EQ(clipper->SetClipList(reinterpret_cast<RGNDATA*>(data.data()), 0), DD_OK);
+    DeleteObject(region);
+    ASSERT_EQ(clipped->SetClipper(clipper), DD_OK);
+
+    // With a clipper a rectangle reaching outside the surface is clipped, not refused.
+    RECT beyond{-4, -4, 20, 20};
+    IDirectDrawSurface7* probe = Make(12, 12, kBlank);
+    ASSERT_EQ(probe->SetClipper(clipper), DD_OK);
+    EXPECT_EQ(probe->Blt(&beyond, source, nullptr, 0, nullptr), DD_OK);
+    EXPECT_EQ(probe->BltFast(0, 0, source, nullptr, 0), DDERR_UNSUPPORTED);
+    EXPECT_EQ(probe->SetClipper(nullptr), DD_OK);
+
+    ASSERT_EQ(clipped->Blt(&to, source, nullptr, 0, nullptr), DD_OK);
+    const auto w = Pixels(whole);
+    const auto c = Pixels(clipped);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool inClip = x >= 3 && x < 7;
+            EXPECT_EQ(c[y * 12 + x], inClip ? w[y * 12 + x] : kBlank) << x << "," << y;
+        }
+    EXPECT_EQ(clipper->Release(), 1u);  // the surface still holds it
+}
+
+TEST_F(DisplayTest, ClipperWithoutListIsRefused) {
+    IDirectDrawSurface7* source = Make(2, 2);
+    IDirectDrawSurface7* dest = Make(2, 2);
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(dest->SetClipper(clipper), DD_OK);
+    EXPECT_EQ(dest->Blt(nullptr, source, nullptr, 0, nullptr), DDERR_NOCLIPLIST);
+    RGNDATA bad{};
+    bad.rdh.dwSize = 12;
+    EXPECT_EQ(clipper->SetClipList(&bad, 0), DDERR_INVALIDCLIPLIST);
+    clipper->Release();
+}
+
+TEST_F(DisplayTest, ColourFill) {
+    IDirectDrawSurface7* dest = Make(3, 2, 0);
+    DDBLTFX fx{};
+    fx.dwSize = sizeof(fx);
+    fx.dwFillColor = 0x07E0;
+    RECT part{1, 0, 3, 1};
+    ASSERT_EQ(dest->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    EXPECT_EQ(Pixels(dest), (std::vector<std::uint16_t>{0, 0x07E0, 0x07E0, 0, 0, 0}));
+    EXPECT_EQ(dest->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, nullptr), DDERR_INVALIDPARAMS);
+}

@@ -1,0 +1,306 @@
+// Bitmap resources through LoadImageA (a packed DIB: info header, masks,
+// colours, pixels), what GetObjectA says of them, StretchBlt onto a surface's
+// DC, and the bounds checks of the bitmap reader.
+#include <cstring>
+#include <deque>
+
+#include "display_fixture.h"
+#include "winlayer_resources.h"
+
+namespace {
+
+// A packed DIB as a resource stores it (no file header).
+struct Dib {
+    BITMAPINFOHEADER header{};
+    std::vector<std::uint32_t> masks;
+    std::vector<RGBQUAD> colours;
+    std::vector<std::uint8_t> pixels;
+
+    std::vector<std::uint8_t> Bytes() const {
+        std::vector<std::uint8_t> out(sizeof(header));
+        std::memcpy(out.data(), &header, sizeof(header));
+        const auto* m = reinterpret_cast<const std::uint8_t*>(masks.data());
+        out.insert(out.end(), m, m + masks.size() * 4);
+        const auto* c = reinterpret_cast<const std::uint8_t*>(colours.data());
+        out.insert(out.end(), c, c + colours.size() * 4);
+        out.insert(out.end(), pixels.begin(), pixels.end());
+        return out;
+    }
+};
+
+Dib Header(int width, int height, int bits) {
+    Dib dib;
+    dib.header.biSize = sizeof(BITMAPINFOHEADER);
+    dib.header.biWidth = width;
+    dib.header.biHeight = height;
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = static_cast<WORD>(bits);
+    dib.header.biCompression = BI_RGB;
+    return dib;
+}
+
+// 4 x 2, 8 bits, three colours, bottom-up: the top row is 0 1 2 0, the bottom 2 2 1 1.
+Dib EightBit() {
+    Dib dib = Header(4, 2, 8);
+    dib.header.biClrUsed = 3;
+    dib.colours = {{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}};  // red, green, blue
+    dib.pixels = {2, 2, 1, 1, 0, 1, 2, 0};
+    return dib;
+}
+
+// 2 x 2, 24 bits, top-down: white, black / grey, yellow.
+Dib TwentyFourBit() {
+    Dib dib = Header(2, -2, 24);
+    dib.pixels = {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 0, 255, 255, 0, 0};
+    return dib;
+}
+
+// Registers `bytes` as RT_BITMAP `id` of the executable for the rest of the run.
+void Register(int id, const std::vector<std::uint8_t>& bytes) {
+    static std::deque<std::vector<std::uint8_t>> store;
+    static std::deque<layer::ResourceEntry> entries;
+    store.push_back(bytes);
+    entries.push_back(layer::ResourceEntry{nullptr, 2, nullptr, static_cast<unsigned short>(id),
+                                           store.back().data(), store.back().size()});
+    layer::RegisterResources(&entries.back(), 1);
+}
+
+HBITMAP Load(int id) {
+    return static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+// StretchBlt of a whole bitmap onto a whole surface through their DCs.
+BOOL CopyOnto(IDirectDrawSurface7* surface, HBITMAP bitmap, int width, int height, int srcWidth, int srcHeight) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    EXPECT_NE(old, nullptr);
+    HDC dc = nullptr;
+    EXPECT_EQ(surface->GetDC(&dc), DD_OK);
+    const BOOL result = StretchBlt(dc, 0, 0, width, height, memory, 0, 0, srcWidth, srcHeight, SRCCOPY);
+    surface->ReleaseDC(dc);
+    SelectObject(memory, old);
+    EXPECT_TRUE(DeleteDC(memory));
+    return result;
+}
+
+}  // namespace
+
+TEST_F(DisplayTest, EightBitBitmapDescribesItselfAndConvertsTo565) {
+    Register(700, EightBit().Bytes());
+    HBITMAP bitmap = Load(700);
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof(bm), &bm), static_cast<int>(sizeof(BITMAP)));
+    EXPECT_EQ(bm.bmWidth, 4);
+    EXPECT_EQ(bm.bmHeight, 2);
+    EXPECT_EQ(bm.bmBitsPixel, 8);
+    EXPECT_EQ(bm.bmWidthBytes, 4);
+    EXPECT_NE(bm.bmBits, nullptr);
+    DIBSECTION ds{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof(ds), &ds), static_cast<int>(sizeof(DIBSECTION)));
+    EXPECT_EQ(ds.dsBmih.biBitCount, 8);
+    EXPECT_EQ(ds.dsBmih.biClrUsed, 3u);
+
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RGBQUAD table[256]{};
+    EXPECT_EQ(GetDIBColorTable(memory, 0, 256, table), 3u);
+    EXPECT_EQ(table[2].rgbBlue, 255);
+    EXPECT_EQ(GetDIBColorTable(memory, 2, 5, table), 1u);
+    // A bitmap in one context cannot be deleted or go into another.
+    EXPECT_FALSE(DeleteObject(bitmap));
+    HDC other = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(SelectObject(other, bitmap), nullptr);
+    DeleteDC(other);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+
+    IDirectDrawSurface7* surface = Make(4, 2, 0);
+    ASSERT_TRUE(CopyOnto(surface, bitmap, 4, 2, 4, 2));
+    EXPECT_EQ(Pixels(surface), (std::vector<std::uint16_t>{0xF800, 0x07E0, 0x001F, 0xF800,  //
+                                                           0x001F, 0x001F, 0x07E0, 0x07E0}));
+    // Stretched onto a larger surface every source pixel covers a 2 x 2 block.
+    IDirectDrawSurface7* big = Make(8, 4, 0);
+    ASSERT_TRUE(CopyOnto(big, bitmap, 8, 4, 4, 2));
+    EXPECT_EQ(PixelAt(big, 1, 1), 0xF800);
+    EXPECT_EQ(PixelAt(big, 4, 0), 0x001F);
+    EXPECT_EQ(PixelAt(big, 7, 3), 0x07E0);
+    EXPECT_TRUE(DeleteObject(bitmap));
+    EXPECT_FALSE(DeleteObject(bitmap));  // already gone
+}
+
+TEST_F(DisplayTest, TwentyFourBitTopDownBitmap) {
+    Register(701, TwentyFourBit().Bytes());
+    HBITMAP bitmap = Load(701);
+    ASSERT_NE(bitmap, nullptr);
+    IDirectDrawSurface7* surface = Make(2, 2, 0x1234);
+    ASSERT_TRUE(CopyOnto(surface, bitmap, 2, 2, 2, 2));
+    EXPECT_EQ(Pixels(surface), (std::vector<std::uint16_t>{0xFFFF, 0x0000, 0x8410, 0xFFE0}));
+    DeleteObject(bitmap);
+}
+
+TEST_F(DisplayTest, PixelIndicesBeyondThePaletteAreBlack) {
+    Dib dib = EightBit();
+    dib.pixels = {200, 255, 1, 3, 0, 0, 0, 0};  // 200, 255 and 3 have no colour
+    Register(702, dib.Bytes());
+    HBITMAP bitmap = Load(702);
+    ASSERT_NE(bitmap, nullptr);
+    IDirectDrawSurface7* surface = Make(4, 2, 0x1234);
+    ASSERT_TRUE(CopyOnto(surface, bitmap, 4, 2, 4, 2));
+    EXPECT_EQ(Pixels(surface), (std::vector<std::uint16_t>{0xF800, 0xF800, 0xF800, 0xF800, 0, 0, 0x07E0, 0}));
+    DeleteObject(bitmap);
+}
+
+TEST_F(DisplayTest, BrokenBitmapsAreRefused) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Case> cases;
+    {
+        Dib d = EightBit();
+        d.header.biClrUsed = 300;
+        cases.push_back({"more than 256 colours", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biBitCount = 7;
+        cases.push_back({"7 bits per pixel", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biWidth = -4;
+        cases.push_back({"negative width", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biHeight = 0;
+        cases.push_back({"no rows", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biWidth = 0x7FFFFFFF;
+        cases.push_back({"absurd width", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biWidth = 30000;
+        d.header.biHeight = 30000;
+        cases.push_back({"absurd area", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.pixels.resize(7);
+        cases.push_back({"pixels cut short", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biClrUsed = 200;  // the table runs past the end of the data
+        cases.push_back({"colour table beyond the data", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biCompression = BI_RLE8;
+        cases.push_back({"run-length compressed", d.Bytes()});
+    }
+    {
+        Dib d = EightBit();
+        d.header.biSize = 200;
+        cases.push_back({"header longer than the data", d.Bytes()});
+    }
+    {
+        Dib d = TwentyFourBit();
+        d.header.biCompression = BI_BITFIELDS;
+        cases.push_back({"masks on 24 bits", d.Bytes()});
+    }
+    cases.push_back({"three bytes", {40, 0, 0}});
+    int id = 710;
+    for (const Case& c : cases) {
+        Register(id, c.bytes);
+        EXPECT_EQ(Load(id), nullptr) << c.name;
+        ++id;
+    }
+    EXPECT_EQ(Load(799), nullptr) << "no such resource";
+}
+
+TEST_F(DisplayTest, CreateDIBSectionAndBitfields) {
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = 3;
+    info.header.biHeight = -1;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 16;
+    info.header.biCompression = BI_BITFIELDS;
+    info.masks[0] = 0xF800;
+    info.masks[1] = 0x07E0;
+    info.masks[2] = 0x001F;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                      nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_NE(bits, nullptr);
+    const std::uint16_t row[3] = {0xF800, 0x07E0, 0xFFFF};
+    std::memcpy(bits, row, sizeof(row));
+    DIBSECTION ds{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof(ds), &ds), static_cast<int>(sizeof(ds)));
+    EXPECT_EQ(ds.dsBitfields[1], 0x07E0u);
+    EXPECT_EQ(ds.dsBm.bmWidthBytes, 8);  // rows are whole 32-bit words
+    IDirectDrawSurface7* surface = Make(3, 1, 0);
+    ASSERT_TRUE(CopyOnto(surface, bitmap, 3, 1, 3, 1));
+    EXPECT_EQ(Pixels(surface), (std::vector<std::uint16_t>{0xF800, 0x07E0, 0xFFFF}));
+    DeleteObject(bitmap);
+}
+
+TEST_F(DisplayTest, StretchBltRefusals) {
+    Register(703, EightBit().Bytes());
+    HBITMAP bitmap = Load(703);
+    IDirectDrawSurface7* surface = Make(4, 2, 0x1234);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HDC empty = CreateCompatibleDC(nullptr);
+    SelectObject(memory, bitmap);
+    HDC dc = nullptr;
+    ASSERT_EQ(surface->GetDC(&dc), DD_OK);
+    EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 2, memory, 0, 0, 4, 2, SRCPAINT));
+    EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 2, reinterpret_cast<HDC>(&dc), 0, 0, 4, 2, SRCCOPY));
+    EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 2, empty, 0, 0, 4, 2, SRCCOPY));
+    EXPECT_FALSE(StretchBlt(memory, 0, 0, 4, 2, dc, 0, 0, 4, 2, SRCCOPY));  // into an 8-bit bitmap
+    // Reaching past either side is clipped, never read or written out of bounds.
+    EXPECT_TRUE(StretchBlt(dc, -2, -1, 8, 4, memory, -1, -1, 8, 4, SRCCOPY));
+    EXPECT_FALSE(DeleteDC(dc));  // a surface's DC goes back through ReleaseDC
+    surface->ReleaseDC(dc);
+    DeleteDC(empty);
+    DeleteDC(memory);
+    EXPECT_TRUE(DeleteObject(bitmap));
+}
+
+TEST(GdiRegions, RectangleRegionData) {
+    RECT r{10, 20, 5, 40};  // corners are put in order
+    HRGN region = CreateRectRgnIndirect(&r);
+    ASSERT_NE(region, nullptr);
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    ASSERT_EQ(size, 48u);
+    std::vector<char> small(size - 1);
+    EXPECT_EQ(GetRegionData(region, size - 1, reinterpret_cast<RGNDATA*>(small.data())), 0u);
+    std::vector<char> data(size);
+    auto* rgn = reinterpret_cast<RGNDATA*>(data.data());
+    ASSERT_EQ(GetRegionData(region, size, rgn), size);
+    EXPECT_EQ(rgn->rdh.dwSize, sizeof(RGNDATAHEADER));
+    EXPECT_EQ(rgn->rdh.iType, static_cast<DWORD>(RDH_RECTANGLES));
+    EXPECT_EQ(rgn->rdh.nCount, 1u);
+    RECT stored;
+    std::memcpy(&stored, rgn->Buffer, sizeof(stored));
+    EXPECT_EQ(stored.left, 5);
+    EXPECT_EQ(stored.right, 10);
+    EXPECT_EQ(stored.bottom, 40);
+    EXPECT_TRUE(DeleteObject(region));
+    EXPECT_EQ(GetRegionData(region, 0, nullptr), 0u);
+
+    RECT flat{0, 0, 10, 0};
+    HRGN emptyRegion = CreateRectRgnIndirect(&flat);
+    EXPECT_EQ(GetRegionData(emptyRegion, 0, nullptr), sizeof(RGNDATAHEADER));
+    DeleteObject(emptyRegion);
+}
