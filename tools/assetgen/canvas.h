@@ -48,6 +48,10 @@ public:
     // Drawing is confined to the clip rectangle (left, top, right, bottom).
     void SetClip(int left, int top, int right, int bottom);
     void ClearClip() { SetClip(0, 0, w_, h_); }
+    int ClipLeft() const { return cl_; }
+    int ClipTop() const { return ct_; }
+    int ClipRight() const { return cr_; }
+    int ClipBottom() const { return cb_; }
 
     void Blend(int x, int y, Rgb c, float alpha);
     void Fill(const Paint& paint);  // opaque, whole clip

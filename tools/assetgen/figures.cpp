@@ -202,7 +202,14 @@ void DrawEatenBox(Canvas& c, const Place& frame, int stage) {
     if (stage >= 1) keep = Subtract(keep, Circle(78, 22, 4 + s));
 
     // His face shows once the box is open enough.
-    if (stage >= 3) DrawWanderer(c, frame, 2, stage % 2 == 1);
+    if (stage >= 3) {
+        // He rises out of what is left: nothing of him shows below the bite line.
+        int l = c.ClipLeft(), t = c.ClipTop(), r = c.ClipRight(), b = c.ClipBottom();
+        int edge = static_cast<int>(box.oy + (cut + 6) * box.scale);
+        c.SetClip(l, t, r, std::min(b, edge));
+        DrawWanderer(c, frame, 2, stage % 2 == 1);
+        c.SetClip(l, t, r, b);
+    }
     else if (stage >= 1) {
         // Eyes peeping out of the gap under the raised lid.
         for (float ex : {36.f, 56.f}) {
@@ -232,15 +239,10 @@ void DrawEatenBox(Canvas& c, const Place& frame, int stage) {
         DrawLid(c, box, 35, 12 - 3 * s, -0.12f * s);
     } else {
         float k = (s - 3) / 4;  // 0 at stage 3, 1 at stage 7
-        float scale = 0.85f - 0.17f * k;
+        float scale = 0.8f - 0.2f * k;
         Place lid{frame.ox, frame.oy, frame.scale * scale};
-        float cx = 60 + 16 * k, cy = 24 - 6 * k;
-        DrawLid(c, lid, cx / scale, cy / scale, -0.35f - 0.55f * k);
-        // Motion lines behind it.
-        for (int i = 0; i < 3; ++i) {
-            float oy = cy + 8 + 5 * static_cast<float>(i);
-            c.Draw(frame, Capsule(cx - 26, oy + 6, cx - 16, oy, 0.8f), Hex(0xE8ECFF));
-        }
+        float cx = 62 + 18 * k, cy = 22 - 8 * k;
+        DrawLid(c, lid, cx / scale, cy / scale, -0.3f - 0.45f * k);
     }
 }
 

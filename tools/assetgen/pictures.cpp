@@ -80,21 +80,26 @@ void PaintSky(Canvas& c, std::uint32_t seed, float nebula, int stars) {
             return Mix(Hex(0xFFFFFF), tint, Clamp01(std::hypot(px - x, py - y) / r));
         });
     }
-    for (int i = 0; i < stars / 50; ++i) {
-        float x = rnd.Range(12, 788), y = rnd.Range(12, 588), r = rnd.Range(3.5f, 6.5f);
-        c.SetBounds(x - 10, y - 10, x + 10, y + 10);
-        c.Draw(one, Circle(x, y, r * 0.9f), Hex(0xFFFFFF));  // soft halo, mostly hidden by the glint
-        c.Draw(one, Circle(x, y, r * 1.4f), Hex(0x9FB8F0));
-        c.Draw(one, Circle(x, y, r * 0.9f), Hex(0xDDE6FF));
-        c.Draw(one, Star(x, y, r * 1.6f, r * 0.25f, 4), Hex(0xFFFFFF));
-        c.Draw(one, Circle(x, y, r * 0.35f), Hex(0xFFFFFF));
+    for (int i = 0; i < stars / 70; ++i) {
+        float x = rnd.Range(12, 788), y = rnd.Range(12, 588), r = rnd.Range(2.0f, 3.6f);
+        Rgb tint = rnd.Unit() < 0.5f ? Hex(0xA8C4FF) : Hex(0xFFE2B0);
+        // A soft glow, thin glints and a small hot core.
+        int R = static_cast<int>(r * 3.2f);
+        for (int py = -R; py <= R; ++py)
+            for (int px = -R; px <= R; ++px) {
+                float d = std::hypot(static_cast<float>(px), static_cast<float>(py)) / static_cast<float>(R);
+                if (d < 1) c.Blend(static_cast<int>(x) + px, static_cast<int>(y) + py, tint, 0.45f * (1 - d) * (1 - d));
+            }
+        c.SetBounds(x - 14, y - 14, x + 14, y + 14);
+        c.Draw(one, Star(x, y, r * 3.0f, r * 0.16f, 4), Mix(tint, Hex(0xFFFFFF), 0.6f));
+        c.Draw(one, Circle(x, y, r * 0.55f), Hex(0xFFFFFF));
     }
     c.ClearBounds();
 }
 
 std::unique_ptr<Canvas> Starfield() {
     auto c = std::make_unique<Canvas>(800, 600);
-    PaintSky(*c, 9, 0.32f, 1100);
+    PaintSky(*c, 9, 0.42f, 1100);
     return c;
 }
 
@@ -359,19 +364,18 @@ std::unique_ptr<Canvas> Instructions() {
         {386, "Right button:", "make him swear, for a point each time.", ""},
     };
     for (const Row& r : rows) {
-        int w = DrawTextAt(*c, Font::SansBold, 20, r.lead, 160, static_cast<int>(r.y), strong);
-        (void)w;
-        int x = 300;
-        DrawTextAt(*c, Font::Sans, 20, r.line1, x, static_cast<int>(r.y), text);
-        if (r.line2[0]) DrawTextAt(*c, Font::Sans, 20, r.line2, x, static_cast<int>(r.y + 26), text);
+        DrawTextAt(*c, Font::SansBold, 20, r.lead, 150, static_cast<int>(r.y), strong);
+        DrawTextAt(*c, Font::Sans, 20, r.line1, 305, static_cast<int>(r.y), text);
+        if (r.line2[0]) DrawTextAt(*c, Font::Sans, 20, r.line2, 305, static_cast<int>(r.y + 26), text);
     }
-    // Little pictures beside the rows.
-    DrawCursorFigure(*c, Place{70, 84, 0.52f});
-    DrawTumbler(*c, Place{58, 166, 0.9f});
-    DrawPint(*c, Place{84, 122, 0.9f});
-    DrawBox(*c, Place{82, 230, 0.58f});
-    DrawSpectre(*c, Place{76, 282, 0.62f});
-    DrawWanderer(*c, Place{78, 352, 0.56f}, 3, true);
+    // Little pictures beside the rows, centred on x 95 and on each row's text.
+    auto at = [](float s, float lx, float ly, float cx, float cy) { return Place{cx - lx * s, cy - ly * s, s}; };
+    DrawCursorFigure(*c, at(0.62f, 50, 55, 95, 114));
+    DrawBottle(*c, at(0.58f, 25, 55, 80, 192));
+    DrawPint(*c, at(0.72f, 70, 78, 110, 196));
+    DrawBox(*c, at(0.6f, 40, 48, 95, 258));
+    DrawSpectre(*c, at(0.6f, 50, 52, 95, 324));
+    DrawWanderer(*c, at(0.6f, 47, 61, 95, 380), 3, true);
 
     // Keys.
     c->Draw(one, Capsule(80, 430, 720, 430, 1), Hex(0x7A4A9A));

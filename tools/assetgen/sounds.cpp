@@ -159,7 +159,7 @@ Samples Speak(const std::vector<Phone>& phones, std::uint32_t seed, float grit =
     Samples out(static_cast<std::size_t>(t), 0.f);
     Random rnd(seed);
     Biquad f1, f2, f3, nf, asp1, asp2;
-    float phase = 0, jitter = 0, smooth = 0;
+    float phase = 0, jitter = 0, smooth = 0, lastFlow = 0;
     std::size_t k = 0;
     VoiceParams p;
     for (int i = 0; i < t; ++i) {
@@ -191,9 +191,12 @@ Samples Speak(const std::vector<Phone>& phones, std::uint32_t seed, float grit =
         float f0 = p.f0 * (1 + 0.03f * jitter * grit);
         phase += f0 / kRate;
         if (phase >= 1) phase -= 1;
-        // A glottal-ish pulse: rich in harmonics, softer than a bare saw.
-        float pulse = (phase < 0.6f ? std::sin(kPi * phase / 0.6f) : 0.f);
-        float source = pulse * pulse * 2 - 0.7f;
+        // Rosenberg glottal flow, slow to open and quick to close; its
+        // derivative excites the tract, rich in harmonics like a real voice.
+        float flow = phase < 0.4f ? 0.5f * (1 - std::cos(kPi * phase / 0.4f))
+                                  : (phase < 0.56f ? std::cos(kPi * 0.5f * (phase - 0.4f) / 0.16f) : 0.f);
+        float source = (flow - lastFlow) * 18.f;
+        lastFlow = flow;
         float trill = p.trill > 0 ? 0.55f + 0.45f * std::sin(kTwoPi * 26.f * static_cast<float>(i) / kRate) : 1.f;
         float voiced = source * smooth * trill;
         float noise = rnd.Range(-1, 1);
@@ -201,7 +204,8 @@ Samples Speak(const std::vector<Phone>& phones, std::uint32_t seed, float grit =
         float breath = (asp1.Run(noise) + asp2.Run(noise) * 0.5f) * p.aspiration;
         float hiss = nf.Run(noise) * p.noise;
         float s = formant * 2.2f + breath + hiss;
-        out[static_cast<std::size_t>(i)] = std::tanh(s * (1.0f + 0.8f * grit)) ;
+        // A little grit from soft saturation; too much turns the voice to noise.
+        out[static_cast<std::size_t>(i)] = std::tanh(s * (0.35f + 0.25f * grit));
     }
     // Low, chesty voice: a gentle low-pass takes the edge off.
     Biquad lp;
@@ -306,7 +310,7 @@ Samples Rage() {
     for (std::size_t i = 0; i < out.size(); ++i) {
         float t = static_cast<float>(i) / kRate;
         float env = Clamp01(t / 0.8f) * Clamp01((2.0f - t) / 0.4f);
-        out[i] = out[i] * (0.75f + 0.25f * std::sin(kTwoPi * 7.f * t)) + lp.Run(rnd.Range(-1, 1)) * 2.5f * env;
+        out[i] = out[i] * (0.75f + 0.25f * std::sin(kTwoPi * 7.f * t)) + lp.Run(rnd.Range(-1, 1)) * 0.9f * env;
     }
     return Fit(out, 2.0f);
 }
