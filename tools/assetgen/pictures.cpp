@@ -229,6 +229,24 @@ std::unique_ptr<Canvas> BoxPicture() {
 // ---- 134 letter font ----
 const int kEdges[28] = {0, 35, 62, 94, 134, 165, 198, 230, 265, 14, 37, 68, 87, 142, 177, 211, 243, 44, 79, 105, 133, 167, 202, 257, 296, 35, 70, 100};
 
+TextMask Narrow(const TextMask& m, int width) {
+    TextMask out = m;
+    out.width = width;
+    out.coverage.assign(static_cast<std::size_t>(width * m.height), 0.f);
+    float k = static_cast<float>(m.width) / static_cast<float>(width);
+    for (int y = 0; y < m.height; ++y)
+        for (int x = 0; x < width; ++x) {
+            // Average the source columns this column covers.
+            float x0 = static_cast<float>(x) * k, x1 = x0 + k, sum = 0;
+            for (int sx = static_cast<int>(x0); sx < static_cast<int>(std::ceil(x1)); ++sx) {
+                float w = std::min(x1, static_cast<float>(sx + 1)) - std::max(x0, static_cast<float>(sx));
+                sum += m.At(sx, y) * w;
+            }
+            out.coverage[static_cast<std::size_t>(y * width + x)] = sum / k;
+        }
+    return out;
+}
+
 std::unique_ptr<Canvas> LetterFont(std::vector<std::array<int, 4>>& boxes) {
     auto c = std::make_unique<Canvas>(310, 220);
     for (int g = 0; g < 27; ++g) {
@@ -238,13 +256,10 @@ std::unique_ptr<Canvas> LetterFont(std::vector<std::array<int, 4>>& boxes) {
         boxes.push_back({left, top, right, top + 55});
         if (g == 26) continue;  // the blank glyph stays ground
         std::string letter(1, static_cast<char>('a' + g));
-        float size = 40;
-        TextMask m = RenderText(Font::SansBold, size, letter);
-        // Shrink a letter that would not fit its box with its outline.
-        while (m.width + 4 > right - left && size > 20) {
-            size -= 1;
-            m = RenderText(Font::SansBold, size, letter);
-        }
+        TextMask m = RenderText(Font::SansBold, 40, letter);
+        // A letter too wide for its box with its outline is narrowed, not
+        // shrunk, so that every letter keeps the same height.
+        if (m.width + 4 > right - left) m = Narrow(m, right - left - 4);
         c->SetClip(left, top, right, top + 55);
         DrawText(*c, m, left + (right - left - m.width) / 2, top + 41 - m.baseline, GoldSized(2.0f, 46));
     }
