@@ -13,11 +13,12 @@ namespace {
 
 DirectXWorld MakeWorld() {
     DirectXWorld world;
-    WNDCLASSA windowClass = {};
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "ObjectsTestWindow";
-    RegisterClassA(&windowClass);
+    RegisterClassExA(&windowClass);
     world.window = CreateWindowExA(0, "ObjectsTestWindow", "objects", WS_POPUP, 0, 0, 800, 600,
                                    nullptr, nullptr, windowClass.hInstance, nullptr);
     if (world.window == nullptr) {
