@@ -170,8 +170,11 @@ TEST_F(PlayfieldTest, CursorAndBoxDrawWholeImageAtTheirLimits) {
     ASSERT_EQ(cursor.Draw(back, true), DD_OK);
     EXPECT_TRUE(Blitted(back, 1, 1, CursorFigure::sheet, {0, 0, 100, 100}, true, kBackground));
     cursor.Move(1000, 1000);
-    ASSERT_EQ(cursor.Draw(back, true), DD_OK);
+    Fill(back, kBackground);
+    ASSERT_EQ(cursor.Draw(back, true), DD_OK);  // spans to x 799, y 570
+    EXPECT_TRUE(Blitted(back, 699, 470, CursorFigure::sheet, {0, 0, 100, 100}, true, kBackground));
 
+    Fill(back, kBackground);
     Box box;
     box.x = 754;
     box.y = 567;
