@@ -13,9 +13,25 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "seam/input.h"
+
 namespace {
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// Sleeps in small steps, taking the window system's events meanwhile.
+void Wait(int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 5) {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10)); }
 
@@ -94,6 +110,73 @@ TEST(AudioDevice, DiskDriverReceivesTheResampledSound) {
     }
     for (size_t i = first + 4 * frames; i < samples.size(); ++i) ASSERT_EQ(samples[i], 0) << i;
     std::remove(path.c_str());
+}
+
+// The real device thread and the real activation path: losing the
+// foreground holds every buffer still and silences its notifications; getting
+// it back goes on from the same place.
+TEST(AudioDevice, BuffersHoldStillWhileTheWindowIsInactive) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SoundFocusWindow";
+    ASSERT_NE(RegisterClassExA(&wc), 0);
+    HWND window = CreateWindowExA(0, "SoundFocusWindow", "sound", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    seam::PushFocus(window, true);
+    Pump();
+
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    ASSERT_EQ(ds->SetCooperativeLevel(window, DSSCL_PRIORITY), DS_OK);
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = 22050;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 2;
+    format.nAvgBytesPerSec = 44100;
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = 4410;  // 0.1 s
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    IDirectSoundNotify* notify = nullptr;
+    ASSERT_EQ(buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), DS_OK);
+    HANDLE lap = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    DSBPOSITIONNOTIFY end = {4409, lap};
+    ASSERT_EQ(notify->SetNotificationPositions(1, &end), DS_OK);
+    notify->Release();
+
+    ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    ASSERT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "plays while active";
+
+    seam::PushFocus(window, false);
+    Wait(60);  // what was mixed before may still be heard and notified
+    WaitForSingleObject(lap, 0);
+    DWORD before = 0, after = 0, status = 0;
+    buffer->GetCurrentPosition(&before, nullptr);
+    Wait(250);
+    buffer->GetCurrentPosition(&after, nullptr);
+    EXPECT_EQ(after, before) << "held still";
+    EXPECT_NE(WaitForSingleObject(lap, 0), WAIT_OBJECT_0) << "no lap passes while inactive";
+    buffer->GetStatus(&status);
+    EXPECT_TRUE(status & DSBSTATUS_PLAYING);
+
+    seam::PushFocus(window, true);
+    Pump();
+    EXPECT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "goes on when active again";
+
+    buffer->Release();
+    EXPECT_EQ(ds->Release(), 0u);
+    CloseHandle(lap);
+    DestroyWindow(window);
+    Pump();
 }
 
 }  // namespace
