@@ -413,10 +413,27 @@ std::unique_ptr<Canvas> Instructions() {
 
 // ---- icon ----
 std::unique_ptr<Canvas> IconCanvas(int size) {
-    auto c = std::make_unique<Canvas>(size, size);
+    // The smallest icon is drawn twice as large and averaged down, so its
+    // features do not drown in outlines.
+    const int k = size >= 32 ? 1 : 2;
+    Canvas big(size * k, size * k);
     // The face spans about x 4..90 and y 8..98 of its frame.
-    float scale = static_cast<float>(size) / 92.f;
-    DrawWanderer(*c, Place{-3 * scale, -6 * scale, scale}, size <= 16 ? 3 : 2, false);
+    float scale = static_cast<float>(size * k) / 92.f;
+    DrawWanderer(big, Place{-3 * scale, -6 * scale, scale}, size <= 16 ? 3 : 2, false);
+    auto c = std::make_unique<Canvas>(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int dy = 0; dy < k; ++dy)
+                for (int dx = 0; dx < k; ++dx) {
+                    const Pixel& p = big.At(x * k + dx, y * k + dy);
+                    r += p.r * p.a;
+                    g += p.g * p.a;
+                    b += p.b * p.a;
+                    a += p.a;
+                }
+            if (a > 0) c->At(x, y) = {r / a, g / a, b / a, a / static_cast<float>(k * k)};
+        }
     return c;
 }
 
@@ -506,7 +523,7 @@ bool MakePictures(const std::string& resDir, const std::string& docsDir) {
     };
     const Spot spots[] = {{109, 10, 30},   {125, 830, 30},   {151, 10, 660},   {110, 830, 660},  {113, 830, 1090},
                           {121, 10, 1330}, {131, 830, 1330}, {130, 1180, 1330}, {134, 10, 1400}, {135, 340, 1400},
-                          {111, 960, 1400}, {115, 1070, 1400}, {133, 1190, 1400}};
+                          {111, 960, 1400}, {115, 1110, 1400}, {133, 1260, 1400}};
     const int sheetW = 1640, sheetH = 1670;
     std::vector<std::uint32_t> sheet(static_cast<std::size_t>(sheetW * sheetH), 0xFF14141Au);
     Canvas labels(sheetW, sheetH);
@@ -516,16 +533,19 @@ bool MakePictures(const std::string& resDir, const std::string& docsDir) {
             Blit(sheet, sheetW, p.image, s.x, s.y, p.keyed);
             for (const auto& g : p.guides) Outline(sheet, sheetW, s.x + g[0], s.y + g[1], s.x + g[2], s.y + g[3], 0xFF30E0F0u);
             char text[64];
-            std::snprintf(text, sizeof text, "%d  %s  %dx%d", p.id, p.file.c_str(), p.image.width, p.image.height);
+            if (p.image.width >= 300)
+                std::snprintf(text, sizeof text, "%d  %s  %dx%d", p.id, p.file.c_str(), p.image.width, p.image.height);
+            else
+                std::snprintf(text, sizeof text, "%d %s", p.id, p.file.c_str());
             DrawTextAt(labels, Font::Sans, 13, text, s.x, s.y - 6, Plain(Hex(0xE0E0E0), {}, 0));
         }
     }
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
             std::uint32_t p = big[static_cast<std::size_t>(y * 128 + x)];
-            if ((p >> 24) >= 128) sheet[static_cast<std::size_t>((1400 + y) * sheetW + 1300 + x)] = p | 0xFF000000u;
+            if ((p >> 24) >= 128) sheet[static_cast<std::size_t>((1400 + y) * sheetW + 1400 + x)] = p | 0xFF000000u;
         }
-    DrawTextAt(labels, Font::Sans, 13, "101  zarnok.png", 1300, 1394, Plain(Hex(0xE0E0E0), {}, 0));
+    DrawTextAt(labels, Font::Sans, 13, "101 zarnok.png", 1400, 1394, Plain(Hex(0xE0E0E0), {}, 0));
     for (int y = 0; y < sheetH; ++y)
         for (int x = 0; x < sheetW; ++x) {
             const Pixel& l = labels.At(x, y);
