@@ -6,6 +6,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace layer::blit {
 
@@ -111,6 +114,144 @@ void Stretch(Plane dest, int destWidth, int destHeight, Plane source, int source
             for (int x = 0; x < width; ++x) out[x] = in[columns[x]];
         }
     }
+}
+
+OpaqueRuns BuildRuns(Plane source, int width, int height, const ColourKey& key) {
+    OpaqueRuns runs;
+    runs.key = key;
+    runs.rowStart.reserve(static_cast<std::size_t>(height) + 1);
+    for (int y = 0; y < height; ++y) {
+        runs.rowStart.push_back(static_cast<std::uint32_t>(runs.spans.size()));
+        const auto* row = reinterpret_cast<const std::uint16_t*>(source.pixels + y * source.pitch);
+        int x = 0;
+        while (x < width) {
+            while (x < width && Keyed(row[x], key)) ++x;
+            const int start = x;
+            while (x < width && !Keyed(row[x], key)) ++x;
+            if (x > start)
+                runs.spans.push_back(static_cast<std::uint32_t>(start) << 16 | static_cast<std::uint32_t>(x - start));
+        }
+    }
+    runs.rowStart.push_back(static_cast<std::uint32_t>(runs.spans.size()));
+    return runs;
+}
+
+namespace {
+
+// Copies n >= 1 pixels of a run. Every length is copied as a few loads and
+// stores that may overlap one another but never leave the run: two words
+// from either end for short runs, a stride of wide words and a last one
+// ending on the run's end for long ones.
+template <typename Wide>
+inline void CopyPixels(std::uint16_t* to, const std::uint16_t* from, unsigned n) {
+    if (n >= 16) {
+        Wide::Long(to, from, n);
+    } else if (n >= 8) {
+#if defined(__SSE2__)
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n - 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), head);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n - 8), tail);
+#else
+        std::memcpy(to, from, static_cast<std::size_t>(n) * 2);
+#endif
+    } else if (n >= 4) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 4, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 4, &tail, 8);
+    } else if (n >= 2) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 2, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 2, &tail, 4);
+    } else {
+        to[0] = from[0];
+    }
+}
+
+struct Narrow {
+    static void Long(std::uint16_t* to, const std::uint16_t* from, unsigned n) {
+#if defined(__SSE2__)
+        unsigned i = 0;
+        for (; i + 8 <= n; i += 8)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        if (i < n)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n - 8),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n - 8)));
+#else
+        std::memcpy(to, from, static_cast<std::size_t>(n) * 2);
+#endif
+    }
+};
+
+template <typename Wide>
+inline void CopyRunsWith(Plane dest, Plane source, const OpaqueRuns& runs, int left, int top, int width,
+                         int height) {
+    const unsigned right = static_cast<unsigned>(left + width);
+    const unsigned from = static_cast<unsigned>(left);
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* span = runs.spans.data() + runs.rowStart[top + y];
+        const std::uint32_t* end = runs.spans.data() + runs.rowStart[top + y + 1];
+        if (span == end) continue;
+        const auto* in = reinterpret_cast<const std::uint16_t*>(source.pixels + (top + y) * source.pitch);
+        auto* out = reinterpret_cast<std::uint16_t*>(dest.pixels + y * dest.pitch);
+        const std::uint32_t last = end[-1];
+        if ((span[0] >> 16) >= from && (last >> 16) + (last & 0xFFFF) <= right) {
+            // Every run of the row lies inside the block: no clipping.
+            for (; span < end; ++span) {
+                const unsigned a = *span >> 16;
+                CopyPixels<Wide>(out + (a - from), in + a, *span & 0xFFFF);
+            }
+            continue;
+        }
+        for (; span < end; ++span) {
+            unsigned a = *span >> 16;
+            unsigned b = a + (*span & 0xFFFF);
+            if (b <= from) continue;
+            if (a >= right) break;
+            if (a < from) a = from;
+            if (b > right) b = right;
+            CopyPixels<Wide>(out + (a - from), in + a, b - a);
+        }
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ZARNOK_HAVE_AVX2_PATH 1
+
+struct Wide256 {
+    __attribute__((target("avx2"))) static void Long(std::uint16_t* to, const std::uint16_t* from, unsigned n) {
+        unsigned i = 0;
+        for (; i + 16 <= n; i += 16)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i),
+                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+        if (i < n)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + n - 16),
+                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + n - 16)));
+    }
+};
+
+__attribute__((target("avx2"))) void CopyRunsAvx2(Plane dest, Plane source, const OpaqueRuns& runs, int left,
+                                                  int top, int width, int height) {
+    CopyRunsWith<Wide256>(dest, source, runs, left, top, width, height);
+}
+#endif
+
+}  // namespace
+
+void CopyRuns(Plane dest, Plane source, const OpaqueRuns& runs, int left, int top, int width, int height) {
+#if defined(ZARNOK_HAVE_AVX2_PATH)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        CopyRunsAvx2(dest, source, runs, left, top, width, height);
+        return;
+    }
+#endif
+    CopyRunsWith<Narrow>(dest, source, runs, left, top, width, height);
 }
 
 void Fill(Plane dest, int width, int height, std::uint16_t value) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace layer::blit {
 
@@ -32,6 +33,21 @@ void Copy(Plane dest, Plane source, int width, int height, const ColourKey& key)
 // whole would.
 void Stretch(Plane dest, int destWidth, int destHeight, Plane source, int sourceWidth, int sourceHeight,
              int clipLeft, int clipTop, int clipRight, int clipBottom, const ColourKey& key);
+
+// The opaque runs of a keyed picture, row by row: where a keyed copy has
+// something to copy. Built once for a picture that is drawn again and again,
+// they let a keyed copy skip transparent stretches without looking at them.
+struct OpaqueRuns {
+    ColourKey key;
+    std::vector<std::uint32_t> rowStart;  // height + 1 indexes into spans
+    std::vector<std::uint32_t> spans;     // start << 16 | length, by start
+};
+
+OpaqueRuns BuildRuns(Plane source, int width, int height, const ColourKey& key);
+
+// A keyed copy of the block [left, left + width) x [top, top + height) of the
+// picture the runs were built from (its pixels at `source`) to `dest`.
+void CopyRuns(Plane dest, Plane source, const OpaqueRuns& runs, int left, int top, int width, int height);
 
 // Fills a block with one 16-bit value.
 void Fill(Plane dest, int width, int height, std::uint16_t value);

@@ -24,6 +24,17 @@ struct PixelStore {
     long pitch = 0;  // bytes
     std::unique_ptr<std::uint16_t[]> memory;
     std::uint8_t* Row(int y) const { return reinterpret_cast<std::uint8_t*>(memory.get()) + y * pitch; }
+
+    // The opaque runs of the pixels under a key, kept while the pixels stay
+    // as they are. A picture earns them on its second keyed copy since it
+    // last changed, so pictures redrawn between single uses never pay.
+    std::unique_ptr<blit::OpaqueRuns> runs;
+    int keyedUses = 0;
+    // The pixels may have changed.
+    void Touch() {
+        runs.reset();
+        keyedUses = 0;
+    }
 };
 
 std::shared_ptr<PixelStore> MakePixelStore(int width, int height);
@@ -99,6 +110,9 @@ public:
 private:
     ~Surface();
     HRESULT BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DWORD flags, LPDDBLTFX fx);
+    // A keyed 1:1 copy of the block at (left, top) of `source` to `dest`.
+    void KeyedCopy(blit::Plane dest, Surface* source, int left, int top, int width, int height,
+                   const blit::ColourKey& key);
 
     std::atomic<ULONG> refs_{1};
     DirectDraw* owner_;

@@ -131,12 +131,30 @@ HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE
     if (static_cast<long long>(x) + width > store_->width || static_cast<long long>(y) + height > store_->height)
         return DDERR_INVALIDRECT;
 
-    blit::ColourKey key;
-    if (trans & DDBLTFAST_SRCCOLORKEY) key = source->srcKey_;
-    blit::Copy(blit::Plane{store_->Row(static_cast<int>(y)) + x * 2, store_->pitch},
-               blit::Plane{from.Row(sourceRect.top) + sourceRect.left * 2, from.pitch}, static_cast<int>(width),
-               static_cast<int>(height), key);
+    const blit::Plane dest{store_->Row(static_cast<int>(y)) + x * 2, store_->pitch};
+    if ((trans & DDBLTFAST_SRCCOLORKEY) && source->srcKey_.enabled) {
+        KeyedCopy(dest, source, sourceRect.left, sourceRect.top, static_cast<int>(width), static_cast<int>(height),
+                  source->srcKey_);
+    } else {
+        blit::Copy(dest, blit::Plane{from.Row(sourceRect.top) + sourceRect.left * 2, from.pitch},
+                   static_cast<int>(width), static_cast<int>(height), blit::ColourKey{});
+    }
+    store_->Touch();
     return DD_OK;
+}
+
+void Surface::KeyedCopy(blit::Plane dest, Surface* source, int left, int top, int width, int height,
+                        const blit::ColourKey& key) {
+    PixelStore& from = *source->store_;
+    const bool sameKey = from.runs && from.runs->key.low == key.low && from.runs->key.high == key.high;
+    if (source != this && (sameKey || ++from.keyedUses >= 2)) {
+        if (!sameKey)
+            from.runs = std::make_unique<blit::OpaqueRuns>(
+                blit::BuildRuns(blit::Plane{from.Row(0), from.pitch}, from.width, from.height, key));
+        blit::CopyRuns(dest, blit::Plane{from.Row(0), from.pitch}, *from.runs, left, top, width, height);
+        return;
+    }
+    blit::Copy(dest, blit::Plane{from.Row(top) + left * 2, from.pitch}, width, height, key);
 }
 
 HRESULT STDMETHODCALLTYPE Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT srcRect, DWORD flags,
@@ -186,6 +204,7 @@ HRESULT Surface::BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DW
     const blit::Plane destPlane{store_->Row(dest.top) + dest.left * 2, store_->pitch};
     const int destWidth = dest.right - dest.left;
     const int destHeight = dest.bottom - dest.top;
+    store_->Touch();
     if (fill) {
         const auto colour = static_cast<std::uint16_t>(fx->dwFillColor);
         for (const RECT& part : parts)
@@ -200,6 +219,14 @@ HRESULT Surface::BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DW
     else if (flags & DDBLT_KEYSRC)
         key = source->srcKey_;
     const PixelStore& store = *source->store_;
+    const int sourceWidth = from.right - from.left, sourceHeight = from.bottom - from.top;
+    if (key.enabled && sourceWidth == destWidth && sourceHeight == destHeight) {
+        for (const RECT& part : parts)
+            KeyedCopy(blit::Plane{destPlane.pixels + part.top * destPlane.pitch + part.left * 2, destPlane.pitch},
+                      source, from.left + part.left, from.top + part.top, part.right - part.left,
+                      part.bottom - part.top, key);
+        return DD_OK;
+    }
     const blit::Plane sourcePlane{store.Row(from.top) + from.left * 2, store.pitch};
     for (const RECT& part : parts)
         blit::Stretch(destPlane, destWidth, destHeight, sourcePlane, from.right - from.left, from.bottom - from.top,
@@ -271,6 +298,7 @@ HRESULT STDMETHODCALLTYPE Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWOR
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = store_->Row(area.top) + area.left * 2;
     locked_ = true;
+    store_->Touch();
     return DD_OK;
 }
 
@@ -287,6 +315,7 @@ HRESULT STDMETHODCALLTYPE Surface::GetDC(HDC* dc) {
     if (dc_) return DDERR_DCALREADYCREATED;
     if (locked_) return DDERR_SURFACEBUSY;
     dc_ = gdi::CreateSurfaceDC(store_->Row(0), store_->width, store_->height, store_->pitch);
+    store_->Touch();
     if (!dc_) return DDERR_CANTCREATEDC;
     *dc = dc_;
     return DD_OK;

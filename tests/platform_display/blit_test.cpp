@@ -69,28 +69,37 @@ TEST_F(DisplayTest, BltFastWholeSourceAndOverlapWithinOneSurface) {
 }
 
 TEST_F(DisplayTest, SourceColourKeyLeavesOutExactlyItsValue) {
-    // Widths around the eight-pixel blocks of the blitter, with the key and
-    // its neighbouring values scattered through the rows.
-    for (int width : {1, 7, 8, 9, 13, 16, 33}) {
-        const std::uint16_t key = 0xF81F;
-        std::vector<std::uint16_t> sprite(static_cast<std::size_t>(width) * 3);
-        for (std::size_t i = 0; i < sprite.size(); ++i)
-            sprite[i] = (i % 3 == 0) ? key : static_cast<std::uint16_t>(key + ((i % 2) ? 1 : -1));
+    // Widths around the blitter's 8- and 16-pixel steps; opaque runs of every
+    // length from 1 to 40 between transparent gaps, made of the key's
+    // neighbouring values. The first keyed copy and the repeated ones take
+    // different paths through the blitter; all must agree.
+    const std::uint16_t key = 0xF81F;
+    for (int width : {1, 7, 8, 9, 13, 16, 17, 33, 100}) {
+        std::vector<std::uint16_t> sprite(static_cast<std::size_t>(width) * 3, key);
+        int run = 1, i = 0;
+        const int total = static_cast<int>(sprite.size());
+        while (i < total) {
+            for (int k = 0; k < run && i < total; ++k, ++i)
+                sprite[i] = static_cast<std::uint16_t>(key + ((i % 2) ? 1 : -1));
+            i += 1 + run % 3;  // a gap of the key itself
+            run = run % 40 + 1;
+        }
         IDirectDrawSurface7* source = Make(width, 3);
         Paint(source, sprite);
         DDCOLORKEY colourKey{key, key};
         ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &colourKey), DD_OK);
 
-        IDirectDrawSurface7* keyed = Make(width, 3, kBlank);
-        IDirectDrawSurface7* plain = Make(width, 3, kBlank);
-        ASSERT_EQ(keyed->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-        ASSERT_EQ(plain->BltFast(0, 0, source, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
-        const auto k = Pixels(keyed);
-        const auto p = Pixels(plain);
-        for (std::size_t i = 0; i < sprite.size(); ++i) {
-            EXPECT_EQ(k[i], sprite[i] == key ? kBlank : sprite[i]) << "width " << width << " pixel " << i;
-            EXPECT_EQ(p[i], sprite[i]) << "width " << width << " pixel " << i;
+        for (int use = 0; use < 3; ++use) {
+            IDirectDrawSurface7* keyed = Make(width, 3, kBlank);
+            ASSERT_EQ(keyed->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+            const auto k = Pixels(keyed);
+            for (std::size_t p = 0; p < sprite.size(); ++p)
+                ASSERT_EQ(k[p], sprite[p] == key ? kBlank : sprite[p])
+                    << "width " << width << " copy " << use << " pixel " << p;
         }
+        IDirectDrawSurface7* plain = Make(width, 3, kBlank);
+        ASSERT_EQ(plain->BltFast(0, 0, source, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+        EXPECT_EQ(Pixels(plain), sprite) << "width " << width;
     }
 }
 
@@ -208,4 +217,54 @@ TEST_F(DisplayTest, ColourFill) {
     ASSERT_EQ(dest->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
     EXPECT_EQ(Pixels(dest), (std::vector<std::uint16_t>{0, 0x07E0, 0x07E0, 0, 0, 0}));
     EXPECT_EQ(dest->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, nullptr), DDERR_INVALIDPARAMS);
+}
+
+TEST_F(DisplayTest, RepeatedKeyedCopiesFollowChangesToTheSource) {
+    // A sheet of two frames drawn again and again, as sprites are; between
+    // draws the sheet is changed through Lock, a DC and a blit into it.
+    const std::uint16_t key = 0x0001;
+    IDirectDrawSurface7* sheet = Make(40, 3);
+    std::vector<std::uint16_t> pixels(40 * 3, key);
+    for (int x = 3; x < 37; ++x) pixels[40 + x] = static_cast<std::uint16_t>(100 + x);
+    pixels[0] = 7;
+    pixels[2 * 40 + 39] = 9;
+    Paint(sheet, pixels);
+    DDCOLORKEY colourKey{key, key};
+    ASSERT_EQ(sheet->SetColorKey(DDCKEY_SRCBLT, &colourKey), DD_OK);
+
+    auto expectFrame = [&](int left, const std::vector<std::uint16_t>& source, const char* when) {
+        IDirectDrawSurface7* dest = Make(20, 3, kBlank);
+        RECT frame{left, 0, left + 20, 3};
+        ASSERT_EQ(dest->BltFast(0, 0, sheet, &frame, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        const auto got = Pixels(dest);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 20; ++x) {
+                const std::uint16_t s = source[y * 40 + left + x];
+                ASSERT_EQ(got[y * 20 + x], s == key ? kBlank : s) << when << " at " << x << "," << y;
+            }
+    };
+    for (int round = 0; round < 3; ++round) {
+        expectFrame(0, pixels, "left frame");
+        expectFrame(20, pixels, "right frame");
+    }
+    PaintPixel(sheet, 10, 0, 55);
+    pixels[10] = 55;
+    expectFrame(0, pixels, "after Lock");
+    expectFrame(0, pixels, "after Lock, again");
+
+    IDirectDrawSurface7* patch = Make(2, 1, key);
+    ASSERT_EQ(sheet->BltFast(36, 1, patch, nullptr, 0), DD_OK);
+    pixels[40 + 36] = key;
+    pixels[40 + 37] = key;
+    expectFrame(20, pixels, "after a blit into the sheet");
+    expectFrame(20, pixels, "after a blit into the sheet, again");
+
+    // Blt at the same size takes the same path, confined by a clip list.
+    IDirectDrawSurface7* dest = Make(20, 3, kBlank);
+    RECT frame{0, 0, 20, 3};
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(dest->Blt(nullptr, sheet, &frame, DDBLT_KEYSRC, nullptr), DD_OK);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 7);
+    EXPECT_EQ(PixelAt(dest, 1, 0), kBlank);
+    EXPECT_EQ(PixelAt(dest, 10, 0), 55);
+    EXPECT_EQ(PixelAt(dest, 5, 1), 105);
 }
