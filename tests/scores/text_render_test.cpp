@@ -117,7 +117,9 @@ TEST_F(TextTest, NameEntryKeys) {
         bool finished = false;
         for (std::size_t i = 0; i < c.keys.size(); ++i) {
             finished = entry.OnKey(c.keys[i]);
-            if (i + 1 < c.keys.size()) EXPECT_FALSE(finished) << "key " << i;
+            if (i + 1 < c.keys.size()) {
+                EXPECT_FALSE(finished) << "key " << i;
+            }
         }
         EXPECT_EQ(finished, c.finishedByLast) << c.name;
         EXPECT_STREQ(entry.Name(), c.name);
