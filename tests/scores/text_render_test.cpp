@@ -113,7 +113,8 @@ TEST_F(TextTest, NameEntryKeys) {
         {fullThenEnter, "aaaaaaaaaaaaaaaa", true},
     };
     for (const Case& c : cases) {
-        NameEntry entry(132, 356, 530);
+        // Wide enough for 16 letters, so that the drawing shows the whole name.
+        NameEntry entry(132, 356, 800);
         bool finished = false;
         for (std::size_t i = 0; i < c.keys.size(); ++i) {
             finished = entry.OnKey(c.keys[i]);
