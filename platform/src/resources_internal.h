@@ -16,3 +16,13 @@ namespace layer {
 bool DecodeIcon(HICON icon, int preferredSize, std::vector<std::uint32_t>& pixels, int& width, int& height);
 
 }  // namespace layer
+
+struct SDL_Window;
+
+namespace layer {
+
+// Shows `icon` (its 32-pixel image, or the nearest) as the window's icon on
+// the desktop; nothing happens for a null or undecodable icon.
+void ApplyWindowIcon(SDL_Window* window, HICON icon);
+
+}  // namespace layer

@@ -14,6 +14,7 @@
 
 #include "layer_log.h"
 #include "message_queue.h"
+#include "resources_internal.h"
 #include "seam/input.h"
 #include "stock_objects.h"
 #include "window_hooks.h"
@@ -375,6 +376,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
             SetLastError(ERROR_OUTOFMEMORY);
             return nullptr;
         }
+        layer::ApplyWindowIcon(sdl, c->info.hIcon);
         auto record = std::make_unique<Window>();
         handle = reinterpret_cast<HWND>(nextHandle);
         nextHandle += 0x10;
