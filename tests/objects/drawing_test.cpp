@@ -11,6 +11,8 @@
 #include "objects/sprite.h"
 #include "objects/wanderer.h"
 #include "shell/globals.h"
+#include "seam/video.h"
+#include "shell/resource_ids.h"
 #include "surface_helpers.h"
 
 namespace {
@@ -185,6 +187,85 @@ TEST_F(PlayfieldTest, CursorAndBoxDrawWholeImageAtTheirLimits) {
     Fill(back, kBackground);
     ASSERT_EQ(box.Draw(back, true), DD_OK);
     EXPECT_TRUE(Blitted(back, 1, 1, Box::sheet, {0, 0, 80, 92}, true, kBackground));
+}
+
+// What the player sees of a small scene: the starfield, then keyed sprites in
+// the play frame's order, flipped to the screen. The expected picture is put
+// together here from the source surfaces themselves.
+class ExpectedScreen {
+public:
+    explicit ExpectedScreen(IDirectDrawSurface7* background) : pixels_(800 * 600) {
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                pixels_[static_cast<std::size_t>(y * 800 + x)] = ReadPixel(background, x, y);
+            }
+        }
+    }
+    void Overlay(const Sprite& sprite, const RECT& area) {
+        const DWORD key = SourceKey(sprite.surface);
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            for (LONG x = area.left; x < area.right; ++x) {
+                const std::uint16_t pixel = ReadPixel(sprite.surface, x, y);
+                if (pixel != key) {
+                    const int screenX = sprite.x - sprite.hotX + (x - area.left);
+                    const int screenY = sprite.y - sprite.hotY + (y - area.top);
+                    pixels_[static_cast<std::size_t>(screenY * 800 + screenX)] = pixel;
+                }
+            }
+        }
+    }
+    const std::vector<std::uint16_t>& Pixels() const { return pixels_; }
+
+private:
+    std::vector<std::uint16_t> pixels_;
+};
+
+TEST_F(PlayfieldTest, FlippedSceneReachesTheScreenPixelExact) {
+    IDirectDrawSurface7* starfield = nullptr;
+    ASSERT_TRUE(LoadBitmapToSurface(directDraw, &starfield, res::kStarfieldBitmap));
+    ASSERT_EQ(back->BltFast(0, 0, starfield, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+    ExpectedScreen expected(starfield);
+
+    Drink drink(420, 330);  // under the Wanderer's feet
+    Wanderer wanderer(400, 300);
+    wanderer.state = Roaming;
+    CursorFigure cursor(460, 360);
+    ASSERT_EQ(drink.Draw(back, true), DD_OK);
+    ASSERT_EQ(wanderer.Draw(back), DD_OK);
+    ASSERT_EQ(cursor.Draw(back, true), DD_OK);
+    expected.Overlay(drink, *drink.srcRect);
+    expected.Overlay(wanderer, wanderer.frameRect);
+    expected.Overlay(cursor, {0, 0, 100, 100});
+
+    seam::PresentedFrame before;
+    seam::ReadPresentedFrame(before);
+    ASSERT_EQ(World().primary->Flip(nullptr, 0), DD_OK);
+    seam::PresentedFrame frame;
+    ASSERT_TRUE(seam::ReadPresentedFrame(frame));
+    EXPECT_GT(frame.count, before.count);
+    ASSERT_EQ(frame.width, 800);
+    ASSERT_EQ(frame.height, 600);
+    ASSERT_EQ(frame.pixels.size(), expected.Pixels().size());
+    std::size_t differing = 0;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < frame.pixels.size(); ++i) {
+        if (frame.pixels[i] != expected.Pixels()[i] && differing++ == 0) {
+            first = i;
+        }
+    }
+    EXPECT_EQ(differing, 0u) << "first at (" << first % 800 << ", " << first / 800 << ")";
+    // The sprites were keyed: some of the starfield shows inside the
+    // Wanderer's frame, and some of his picture covers it.
+    std::size_t starfieldInFrame = 0;
+    for (int y = 239; y < 339; ++y) {
+        for (int x = 353; x < 453; ++x) {
+            starfieldInFrame += frame.pixels[static_cast<std::size_t>(y * 800 + x)] ==
+                                ReadPixel(starfield, x, y);
+        }
+    }
+    EXPECT_GT(starfieldInFrame, 0u);
+    EXPECT_LT(starfieldInFrame, 10000u);
+    starfield->Release();
 }
 
 // ---------------------------------------------------------------------------
