@@ -249,6 +249,12 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
         // Keys held while the focus went away would otherwise stay down.
         for (BYTE& state : keyState) state &= 0x01;
         break;
+    case SDL_WINDOWEVENT_MOVED:
+        layer::WindowMoved(window, event.data1, event.data2);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        layer::WindowResized(window, event.data1, event.data2);
+        break;
     case SDL_WINDOWEVENT_EXPOSED:
         SendMessageA(window, WM_ERASEBKGND, 0, 0);
         break;

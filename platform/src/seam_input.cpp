@@ -37,6 +37,22 @@ void PushFocus(HWND window, bool gained) {
     SDL_PushEvent(&event);
 }
 
+static void PushWindowEvent(HWND window, Uint8 kind, int data1, int data2) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = IdOf(window);
+    event.window.event = kind;
+    event.window.data1 = data1;
+    event.window.data2 = data2;
+    SDL_PushEvent(&event);
+}
+
+void PushMoved(HWND window, int x, int y) { PushWindowEvent(window, SDL_WINDOWEVENT_MOVED, x, y); }
+
+void PushResized(HWND window, int width, int height) {
+    PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, width, height);
+}
+
 void PushClose(HWND window) {
     SDL_Event event{};
     event.type = SDL_WINDOWEVENT;

@@ -254,6 +254,28 @@ void DeactivateWindow(HWND window) {
     Notify(ActivationListeners(), false);
 }
 
+void WindowMoved(HWND window, int x, int y) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(Guard());
+        Window* w = Find(window);
+        if (w == nullptr || (w->rect.left == x && w->rect.top == y)) return;
+        OffsetRect(&w->rect, x - w->rect.left, y - w->rect.top);
+    }
+    Send(window, WM_MOVE, 0, MAKELPARAM(x, y));
+}
+
+void WindowResized(HWND window, int width, int height) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(Guard());
+        Window* w = Find(window);
+        if (w == nullptr || (w->rect.right - w->rect.left == width && w->rect.bottom - w->rect.top == height))
+            return;
+        w->rect.right = w->rect.left + width;
+        w->rect.bottom = w->rect.top + height;
+    }
+    Send(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+}
+
 }  // namespace layer
 
 namespace seam {

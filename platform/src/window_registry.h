@@ -12,6 +12,11 @@ WNDPROC WindowProcOf(HWND window);
 void ActivateWindow(HWND window);
 // Takes activation away from `window` when it is the active one.
 void DeactivateWindow(HWND window);
+// The window system moved or resized a window: its rectangle follows, and
+// the window is sent WM_MOVE or WM_SIZE when it changed.
+void WindowMoved(HWND window, int x, int y);
+void WindowResized(HWND window, int width, int height);
+
 // Applies the last SetCursor / ShowCursor state to the window system.
 void ApplyCursorVisibility();
 

@@ -162,6 +162,25 @@ TEST(CloseTranslation, TheCloseButtonEndsInWmCloseAndDestruction) {
     EXPECT_FALSE(IsWindow(w.handle()));
 }
 
+TEST(WindowTranslation, MovesAndSizesFollowTheWindowSystem) {
+    RecordingWindow w(WS_POPUP, 320, 240);
+    TakeAll();
+    w.log().clear();
+    seam::PushMoved(w.handle(), 15, 25);
+    seam::PushResized(w.handle(), 640, 480);
+    seam::PushResized(w.handle(), 640, 480);  // no change, no message
+    TakeAll();
+    ASSERT_EQ(w.messages(), (std::vector<UINT>{WM_MOVE, WM_SIZE}));
+    EXPECT_EQ(w.log()[0].lParam, MAKELPARAM(15, 25));
+    EXPECT_EQ(w.log()[1].lParam, MAKELPARAM(640, 480));
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(w.handle(), &rect));
+    EXPECT_EQ(rect.left, 15);
+    EXPECT_EQ(rect.top, 25);
+    EXPECT_EQ(rect.right, 15 + 640);
+    EXPECT_EQ(rect.bottom, 25 + 480);
+}
+
 TEST(PointerTranslation, MotionAsksForTheCursorThenQueuesTheMove) {
     RecordingWindow w;
     TakeAll();

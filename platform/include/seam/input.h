@@ -14,6 +14,9 @@ void PushKey(HWND window, SDL_Keycode key, SDL_Scancode scancode, bool down, boo
              Uint16 modifiers = KMOD_NONE);
 // The window gaining or losing the keyboard focus.
 void PushFocus(HWND window, bool gained);
+// The window system moving or resizing the window.
+void PushMoved(HWND window, int x, int y);
+void PushResized(HWND window, int width, int height);
 // The window's close button.
 void PushClose(HWND window);
 void PushMouseMotion(HWND window, int x, int y, int dx, int dy);
