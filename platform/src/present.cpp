@@ -137,6 +137,8 @@ bool EnsureRenderer(HWND window) {
             return false;
         }
         presenter.vsync = 1;
+        SDL_RendererInfo info;
+        if (SDL_GetRendererInfo(presenter.renderer, &info) == 0) layer::LogLine("present: %s renderer", info.name);
     }
     if (!presenter.texture || presenter.textureWidth != lastWidth || presenter.textureHeight != lastHeight) {
         if (presenter.texture) SDL_DestroyTexture(presenter.texture);
@@ -174,10 +176,14 @@ void Draw(bool waitForVblank) {
     int outWidth = 0, outHeight = 0;
     SDL_GetRendererOutputSize(presenter.renderer, &outWidth, &outHeight);
     const SDL_Rect dst = Placement(std::max(outWidth, 1), std::max(outHeight, 1), lastWidth, lastHeight);
-    // Only the borders need clearing when the picture does not cover the output.
+    // Only the borders around the picture need painting black.
     if (dst.x > 0 || dst.y > 0) {
+        const SDL_Rect borders[4] = {{0, 0, outWidth, dst.y},
+                                     {0, dst.y + dst.h, outWidth, outHeight - dst.y - dst.h},
+                                     {0, dst.y, dst.x, dst.h},
+                                     {dst.x + dst.w, dst.y, outWidth - dst.x - dst.w, dst.h}};
         SDL_SetRenderDrawColor(presenter.renderer, 0, 0, 0, 255);
-        SDL_RenderClear(presenter.renderer);
+        SDL_RenderFillRects(presenter.renderer, borders, 4);
     }
     SDL_RenderCopy(presenter.renderer, presenter.texture, nullptr, &dst);
     SDL_RenderPresent(presenter.renderer);
