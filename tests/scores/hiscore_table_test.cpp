@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "scores/hiscore_table.h"
+#include "scores/name_entry.h"
 #include "scores/score_panel.h"
 #include "shell/globals.h"
 #include "surface_readback.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "scores/text_line.h"
+#include "scores/name_entry.h"
 #include "surface_readback.h"
 
 using scores_test::Image;
