@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "module_handles.h"
+#include "res_file.h"
 #include "resources_internal.h"
 
 namespace {
@@ -205,65 +206,14 @@ TEST(ResourceLookup, IconGroupsNameTheirImages) {
 
 namespace {
 
-// windres's own compilation of the same script, read from its .res output:
-// every resource it makes must be found here with the same bytes.
-struct ResEntry {
-    bool typeIsName = false, nameIsName = false;
-    std::uint16_t typeId = 0, nameId = 0;
-    std::string typeName, name;
-    std::vector<std::uint8_t> data;
-};
-
-bool ReadResKey(const std::vector<std::uint8_t>& f, std::size_t& at, bool& isName, std::uint16_t& id, std::string& name) {
-    auto word = [&](std::size_t p) { return static_cast<std::uint16_t>(f[p] | f[p + 1] << 8); };
-    if (at + 4 > f.size()) return false;
-    if (word(at) == 0xFFFF) {
-        isName = false;
-        id = word(at + 2);
-        at += 4;
-        return true;
-    }
-    isName = true;
-    for (; at + 2 <= f.size() && word(at) != 0; at += 2) name.push_back(static_cast<char>(word(at)));
-    at += 2;
-    return at <= f.size();
-}
-
-std::vector<ResEntry> ReadRes(const std::vector<std::uint8_t>& f) {
-    std::vector<ResEntry> out;
-    auto dword = [&](std::size_t p) {
-        return static_cast<std::uint32_t>(f[p] | f[p + 1] << 8 | f[p + 2] << 16) | static_cast<std::uint32_t>(f[p + 3]) << 24;
-    };
-    std::size_t at = 0;
-    while (at + 8 <= f.size()) {
-        std::uint32_t dataSize = dword(at), headerSize = dword(at + 4);
-        std::size_t keys = at + 8;
-        ResEntry e;
-        if (!ReadResKey(f, keys, e.typeIsName, e.typeId, e.typeName) || !ReadResKey(f, keys, e.nameIsName, e.nameId, e.name)) break;
-        std::size_t data = at + headerSize;
-        if (data + dataSize > f.size()) break;
-        e.data.assign(f.begin() + static_cast<long>(data), f.begin() + static_cast<long>(data + dataSize));
-        if (dataSize != 0 || headerSize != 32) out.push_back(std::move(e));
-        at = (data + dataSize + 3) & ~static_cast<std::size_t>(3);
-    }
-    return out;
-}
-
 TEST(ResourceLookup, MatchesWhatWindresMakesOfTheSameScript) {
     std::string windres = WINDRES;
     if (windres.empty()) GTEST_SKIP() << "no windres on this machine";
-    std::string res = testing::TempDir() + "fixture_windres.res";
-    std::string command = "\"" + windres + "\" -I \"" FIXTURE_DIR "\" -O res -o \"" + res + "\" \"" FIXTURE_DIR "/test.rc\"";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    std::ifstream in(res, std::ios::binary);
-    std::vector<ResEntry> entries = ReadRes({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    std::vector<ResEntry> entries = CompileWithWindres(windres, FIXTURE_DIR, "test.rc");
     ASSERT_GE(entries.size(), 9u);  // 2 icon images, group, 2 bitmaps, 2 waves, 2 string blocks
     for (const ResEntry& e : entries) {
-        std::string typeText = e.typeName, nameText = e.name;
-        LPCSTR type = e.typeIsName ? typeText.c_str() : MAKEINTRESOURCEA(e.typeId);
-        LPCSTR name = e.nameIsName ? nameText.c_str() : MAKEINTRESOURCEA(e.nameId);
-        SCOPED_TRACE((e.typeIsName ? typeText : std::to_string(e.typeId)) + " / " + (e.nameIsName ? nameText : std::to_string(e.nameId)));
-        EXPECT_EQ(Bytes(nullptr, name, type), e.data);
+        SCOPED_TRACE(e.Describe());
+        EXPECT_EQ(Bytes(nullptr, e.Name(), e.Type()), e.data);
     }
 }
 
