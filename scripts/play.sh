@@ -1,12 +1,29 @@
 #!/usr/bin/env bash
-# Builds the program and starts it full-screen on the current display.
+# Builds the game and starts it full-screen on the current display, from the
+# play folder `play/`, which holds the two files the game reads beside it: the
+# music (refreshed on every start) and the best-score table (the shipped one
+# the first time only, so that scores are kept). When the game has to stop,
+# it says why in play/debug.txt, which is shown here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${ZARNOK_BUILD_DIR:-build}
-program=vorlap_demo
 cmake -S . -B "$build" -G Ninja ${ZARNOK_CMAKE_ARGS:-}
-cmake --build "$build" --target "$program"
-# The program finds its files beside itself.
-cd "$build/bin"
-exec "./$program" "$@"
+cmake --build "$build" --target zarnok
+
+mkdir -p play
+cp game/resources/music.zk play/music.zk
+if [[ ! -e play/hiscores.zk ]]; then
+  cp game/resources/hiscores.zk play/hiscores.zk
+fi
+rm -f play/debug.txt
+
+game="$PWD/$build/bin/zarnok"
+cd play
+status=0
+"$game" "$@" || status=$?
+if [[ -s debug.txt ]]; then
+  echo "The game stopped early:" >&2
+  cat debug.txt >&2
+fi
+exit "$status"

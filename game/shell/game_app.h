@@ -1,0 +1,120 @@
+// The game's application object: all game state, the start-up, the state
+// machine of keys and idle ticks, the play frame and the flow of rounds.
+// There is exactly one, a static object of the executable's entry.
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+#include <dsound.h>
+#ifndef DIRECTINPUT_VERSION
+#define DIRECTINPUT_VERSION 0x0700
+#endif
+#include <dinput.h>
+
+#include <cstdint>
+
+#include "vorlap.h"
+
+class StreamBufferHandler;
+class Wanderer;
+class CursorFigure;
+class Drink;
+class Spectre;
+class Box;
+class ScorePanel;
+class HiscoreTable;
+class NameEntry;
+class DigitCounter;
+
+enum GameState : int {
+    Title = 0,
+    Instructions = 1,
+    Playing = 2,
+    Paused = 3,
+    RoundIntro = 4,
+    EnteringName = 5,
+};
+
+class GameApp : public vorlap {
+public:
+    static constexpr int kMaxDrinks = 25;
+    static constexpr int kMaxSpectres = 10;
+
+    GameApp();
+    ~GameApp() override;
+
+    int InitApp() override;
+    void OnIdle(unsigned long tick) override;
+    int ProcMessage(unsigned int msg, unsigned int wParam, long lParam) override;
+
+    // Start-up and the classification of a frame's DirectX results.
+    bool FatalError(const char* message);
+    bool CheckDXResult(HRESULT result);
+    void ReacquireMouse();
+    bool InitDirectInput();
+    int LoadAllAssets();
+
+    // States and screens.
+    void PumpMusic();
+    void FlushMouseBuffer();
+    void DrawTitle(unsigned long tick);
+    void DrawNameEntry(unsigned long tick);
+    void ShowInstructions();
+    void ReturnToTitle();
+
+    // The play frame.
+    void PlayFrame(unsigned long tick);
+    void DropDrink(int x, int y);
+    double FindNearestDrink(double* dx, double* dy);
+    void CheckContacts();
+    void ConsumeDrink(int i);
+    void SpawnSpectre();
+    void SpectreContact(int i);
+    void RemoveSpectre(int i);
+    void SpawnBox();
+    void BoxReached();
+    void AddScore(int delta);
+
+    // Rounds and the end of a game.
+    void NewGame();
+    void StartRound();
+    void RoundComplete();
+    void GameOver();
+    void FinishNameEntry();
+
+    std::int32_t roundIntroStart = 0;
+    IDirectSoundBuffer* musicBuffer = nullptr;
+    IDirectSoundBuffer* interludeBuffer = nullptr;
+    StreamBufferHandler* musicStream = nullptr;
+    IDirectDrawSurface7* primary = nullptr;
+    IDirectDrawSurface7* backBuffer = nullptr;
+    IDirectDrawSurface7* background = nullptr;
+    IDirectDrawSurface7* roundCaption = nullptr;
+    IDirectDrawSurface7* gameOverPanel = nullptr;
+    IDirectDrawSurface7* instructionsScreen = nullptr;
+    IDirectInputDevice7A* mouse = nullptr;
+    HANDLE musicEvent = nullptr;
+    std::int32_t drinkCount = 0;
+    std::int32_t spectreCount = 0;
+    std::int32_t drinksTaken = 0;
+    std::int32_t spectreCap = 0;
+    std::int32_t spectreSpeed = 0;
+    std::int32_t score = 0;
+    Wanderer* wanderer = nullptr;
+    Drink* drinkList[kMaxDrinks] = {};
+    CursorFigure* cursor = nullptr;
+    Spectre* spectreList[kMaxSpectres] = {};
+    ScorePanel* scorePanel = nullptr;
+    HiscoreTable* hiscores = nullptr;
+    Box* box = nullptr;
+    NameEntry* nameEntry = nullptr;
+    DigitCounter* finalScore = nullptr;
+    std::int32_t state = Title;
+    std::int32_t round = 0;
+
+private:
+    // Clears both object lists at the end of a round or a game.
+    void DestroyLists();
+    // The title picture: starfield, then the hiscore table over it.
+    void ComposeTitle();
+};
