@@ -44,8 +44,8 @@ public:
     ~GameApp() override;
 
     int InitApp() override;
-    void OnIdle(unsigned long tick) override;
-    int ProcMessage(unsigned int msg, unsigned int wParam, long lParam) override;
+    void OnIdle(DWORD tick) override;
+    int ProcMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // Start-up and the classification of a frame's DirectX results.
     bool FatalError(const char* message);
@@ -57,13 +57,13 @@ public:
     // States and screens.
     void PumpMusic();
     void FlushMouseBuffer();
-    void DrawTitle(unsigned long tick);
-    void DrawNameEntry(unsigned long tick);
+    void DrawTitle(DWORD tick);
+    void DrawNameEntry(DWORD tick);
     void ShowInstructions();
     void ReturnToTitle();
 
     // The play frame.
-    void PlayFrame(unsigned long tick);
+    void PlayFrame(DWORD tick);
     void DropDrink(int x, int y);
     double FindNearestDrink(double* dx, double* dy);
     void CheckContacts();

@@ -13,10 +13,10 @@
 
 namespace {
 
-constexpr unsigned int kKeySpace = 32;
-constexpr unsigned int kKeyI = 73;
-constexpr unsigned int kKeyP = 80;
-constexpr unsigned int kKeyQ = 81;
+constexpr WPARAM kKeySpace = 32;
+constexpr WPARAM kKeyI = 73;
+constexpr WPARAM kKeyP = 80;
+constexpr WPARAM kKeyQ = 81;
 
 // Screens outside play redraw only after more than this many milliseconds.
 constexpr DWORD kRedrawInterval = 40;
@@ -25,7 +25,7 @@ constexpr std::int32_t kCaptionSeconds = 2;
 
 }  // namespace
 
-int GameApp::ProcMessage(unsigned int msg, unsigned int wParam, long lParam) {
+int GameApp::ProcMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_KEYDOWN) {
         switch (state) {
         case Title:
@@ -65,7 +65,7 @@ int GameApp::ProcMessage(unsigned int msg, unsigned int wParam, long lParam) {
     return vorlap::ProcMessage(msg, wParam, lParam);
 }
 
-void GameApp::OnIdle(unsigned long tick) {
+void GameApp::OnIdle(DWORD tick) {
     switch (state) {
     case Title:
         DrawTitle(tick);
@@ -104,8 +104,8 @@ void GameApp::FlushMouseBuffer() {
     mouse->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &items, 0);
 }
 
-void GameApp::DrawTitle(unsigned long tick) {
-    const DWORD now = static_cast<DWORD>(tick);
+void GameApp::DrawTitle(DWORD tick) {
+    const DWORD now = tick;
     if (static_cast<DWORD>(now - lastTitleTick) <= kRedrawInterval) return;
     backBuffer->BltFast(0, 0, background, nullptr, 0);
     hiscores->ScrollStep();
@@ -114,8 +114,8 @@ void GameApp::DrawTitle(unsigned long tick) {
     lastTitleTick = now;
 }
 
-void GameApp::DrawNameEntry(unsigned long tick) {
-    const DWORD now = static_cast<DWORD>(tick);
+void GameApp::DrawNameEntry(DWORD tick) {
+    const DWORD now = tick;
     if (static_cast<DWORD>(now - lastEntryTick) <= kRedrawInterval) return;
     backBuffer->BltFast(0, 0, background, nullptr, 0);
     backBuffer->BltFast(100, 175, gameOverPanel, nullptr, DDBLTFAST_SRCCOLORKEY);

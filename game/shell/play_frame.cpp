@@ -48,8 +48,8 @@ HRESULT MouseStateResult(HRESULT result) {
 
 }  // namespace
 
-void GameApp::PlayFrame(unsigned long tick) {
-    const DWORD now = static_cast<DWORD>(tick);
+void GameApp::PlayFrame(DWORD tick) {
+    const DWORD now = tick;
 
     PumpMusic();
 

@@ -5,6 +5,8 @@
 // the ticks, keys and idle passes under their control.
 #pragma once
 
+#include <string>
+
 #include "shell/game_app.h"
 
 // The started game, shared by every case of the binary.
