@@ -16,6 +16,8 @@
 #include "scores/hiscore_table.h"
 #include "scores/name_entry.h"
 #include "shell/globals.h"
+#include "seam/faults.h"
+#include "seam/mouse.h"
 #include "shell_harness.h"
 
 namespace {
@@ -50,12 +52,23 @@ protected:
         game.wanderer->Reset();
         PlaceWanderer(400, 300);
         lastFrameTick = lastSpectreTick = lastBoxTick = lastTitleTick = lastEntryTick = 0;
+        seam::ClearFaults();
         game.FlushMouseBuffer();
         TakeQueuedClose();
         std::remove("debug.txt");
     }
 
-    void TearDown() override { TakeQueuedClose(); }
+    void TearDown() override {
+        seam::ClearFaults();
+        TakeQueuedClose();
+    }
+
+    // One idle pass in play at which a frame is due and no timer fires.
+    void DueFrame(DWORD tick) {
+        lastFrameTick = tick - 100;
+        lastSpectreTick = lastBoxTick = tick;
+        game.OnIdle(tick);
+    }
 
     void ClearField() {
         for (int i = 0; i < game.drinkCount; ++i) delete game.drinkList[i];
@@ -326,6 +339,100 @@ TEST_F(ShellTest, GoneSpectreIsRemovedAndTheMovedOneWaitsForTheNextPass) {
     game.CheckContacts();
     ASSERT_EQ(game.spectreCount, 1);
     EXPECT_EQ(game.spectreList[0], second);
+}
+
+// ---- the mouse in play -----------------------------------------------------
+
+TEST_F(ShellTest, ButtonsActOnEveryPassEvenWithoutAFrame) {
+    EnterPlay();
+    seam::InjectMouseButton(0, true);
+    seam::InjectMouseButton(0, false);
+    seam::InjectMouseButton(0, true);
+    seam::InjectMouseButton(1, true);
+    seam::InjectMouseButton(1, false);
+    lastFrameTick = lastSpectreTick = lastBoxTick = 5000;
+    game.OnIdle(5000);  // no frame due
+    ASSERT_EQ(game.drinkCount, 2);
+    EXPECT_EQ(game.drinkList[0]->x, game.cursor->x);
+    EXPECT_EQ(game.drinkList[0]->y, game.cursor->y);
+    EXPECT_EQ(game.score, 1);
+    EXPECT_EQ(lastFrameTick, 5000u);
+}
+
+TEST_F(ShellTest, MotionMovesTheCursorFigureOnlyInFrames) {
+    EnterPlay();
+    game.cursor->x = 400;
+    game.cursor->y = 300;
+    seam::InjectMouseMotion(-30, 25);
+    lastFrameTick = lastSpectreTick = lastBoxTick = 5000;
+    game.OnIdle(5000);
+    EXPECT_EQ(game.cursor->x, 400);
+    DueFrame(5200);
+    EXPECT_EQ(lastFrameTick, 5200u);
+    EXPECT_EQ(game.cursor->x, 370);
+    EXPECT_EQ(game.cursor->y, 325);
+}
+
+TEST_F(ShellTest, OverflowingMouseBufferKeepsThePlayGoing) {
+    EnterPlay();
+    for (int i = 0; i < 8; ++i) {
+        seam::InjectMouseButton(0, true);
+        seam::InjectMouseButton(0, false);
+    }
+    DueFrame(5000);
+    EXPECT_EQ(DebugLog(), "");
+    EXPECT_FALSE(TakeQueuedClose());
+    EXPECT_EQ(game.state, Playing);
+    EXPECT_EQ(game.drinkCount, 5) << "the ten events the buffer kept";
+    EXPECT_EQ(lastFrameTick, 5000u);
+}
+
+TEST_F(ShellTest, LostMouseIsAcquiredAgainAndCostsTheFrame) {
+    EnterPlay();
+    for (auto call : {seam::FaultCall::GetDeviceData, seam::FaultCall::GetDeviceState}) {
+        seam::FailNextCalls(call, 1, DIERR_INPUTLOST);
+        DueFrame(6000);
+        EXPECT_EQ(lastFrameTick, 5900u);
+        DueFrame(6000);
+        EXPECT_EQ(lastFrameTick, 6000u);
+    }
+    EXPECT_EQ(DebugLog(), "");
+    EXPECT_FALSE(TakeQueuedClose());
+}
+
+TEST_F(ShellTest, FailedMouseStateEndsTheProgram) {
+    EnterPlay();
+    seam::FailNextCalls(seam::FaultCall::GetDeviceState, 1, E_FAIL);
+    DueFrame(6000);
+    EXPECT_EQ(DebugLog(), "ERROR: Aborting\nDirectX error.\n");
+    EXPECT_TRUE(TakeQueuedClose());
+}
+
+TEST_F(ShellTest, BusyOrLostSurfacesCostOneFrameAndWriteNothing) {
+    struct {
+        seam::FaultCall call;
+        HRESULT result;
+    } const cases[] = {
+        {seam::FaultCall::BltFast, DDERR_WASSTILLDRAWING},
+        {seam::FaultCall::Flip, DDERR_WASSTILLDRAWING},
+        {seam::FaultCall::BltFast, DDERR_SURFACELOST},
+        {seam::FaultCall::Flip, DDERR_SURFACELOST},
+    };
+    EnterPlay();
+    DWORD tick = 10000;
+    for (const auto& c : cases) {
+        seam::FailNextCalls(c.call, 1, c.result);
+        const int ticksBefore = game.wanderer->ticks;
+        DueFrame(tick);
+        EXPECT_EQ(lastFrameTick, tick - 100) << "the frame is dropped";
+        DueFrame(tick);
+        EXPECT_EQ(lastFrameTick, tick) << "the next pass draws it";
+        EXPECT_NE(game.wanderer->ticks, ticksBefore);
+        tick += 1000;
+    }
+    EXPECT_EQ(DebugLog(), "");
+    EXPECT_FALSE(TakeQueuedClose());
+    EXPECT_EQ(game.state, Playing);
 }
 
 // ---- scoring ----------------------------------------------------------------
