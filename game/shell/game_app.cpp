@@ -15,9 +15,8 @@
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#include "scores/name_entry.h"
-#include "scores/score_panel.h"
 #include "scores/text_line.h"
+#include "scores/score_panel.h"
 #include "shell/globals.h"
 #include "shell/resource_ids.h"
 

@@ -8,7 +8,7 @@
 
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#include "scores/name_entry.h"
+#include "scores/text_line.h"
 #include "shell/globals.h"
 
 namespace {

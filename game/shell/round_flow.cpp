@@ -13,7 +13,7 @@
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#include "scores/name_entry.h"
+#include "scores/text_line.h"
 #include "scores/score_panel.h"
 
 namespace {
@@ -74,7 +74,7 @@ void GameApp::GameOver() {
     DestroyLists();
     backBuffer->BltFast(0, 0, background, nullptr, 0);
 
-    if (score > hiscores->scores[9]) {
+    if (score > hiscores->TenthScore()) {
         state = EnteringName;
         nameEntry = new NameEntry(132, 356, 530);
         const int digits = static_cast<int>(std::log10(static_cast<double>(score))) + 1;

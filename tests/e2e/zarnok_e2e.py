@@ -409,7 +409,11 @@ class Run:
         return self.x.screenshot()
 
     def wait_for(self, test, what, timeout=20):
-        return poll(lambda: test(self.shot()), timeout, what)
+        """Polls screenshots until `test` passes on one; returns that screenshot."""
+        def attempt():
+            shot = self.shot()
+            return shot if test(shot) else None
+        return poll(attempt, timeout, what)
 
     def escape_exits(self):
         self.x.key("Escape")
@@ -465,7 +469,7 @@ def scenario_whole_game(run):
     run.wait_for(lambda shot: s.drinks(shot) == 1, "one drink taken", timeout=15)
 
     x.click(3, times=5)
-    scored = run.wait_for(lambda shot: (s.score(shot) or 0) >= 3 and s.score(shot), "points for swearing")
+    run.wait_for(lambda shot: (s.score(shot) or 0) >= 3, "points for swearing")
     if run.args.shots:
         x.save_screenshot(os.path.join(run.args.shots, "screenshot-play.png"))
 
@@ -475,14 +479,22 @@ def scenario_whole_game(run):
     time.sleep(0.8)
     b = run.shot()
     check(not differs(a, b, (0, 0, WIDTH, HEIGHT), 2), "the screen moved while paused")
-    score = s.score(b)
-    check(score is not None and score > 2, f"score {score} before Q does not beat the tenth")
+    check(s.score(b) is not None, "no score on the status bar while paused")
 
     x.key("p")
     run.wait_for(lambda shot: differs(shot, b, (0, 60, WIDTH, HEIGHT)), "play to resume")
-    x.key("p")
-    time.sleep(0.3)
-    score = s.score(run.shot())
+
+    # A spectre may cost him his points while he roams: swear again until the
+    # score, frozen by a pause, beats the tenth.
+    for _ in range(6):
+        x.click(3, times=4)
+        time.sleep(0.3)
+        x.key("p")
+        time.sleep(0.4)
+        score = s.score(run.shot())
+        if score is not None and score > 2:
+            break
+        x.key("p")
     check(score is not None and score > 2, f"score {score} before Q")
 
     x.key("q")
@@ -565,6 +577,10 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the play folders")
     parser.add_argument("scenarios", nargs="*", help="which to run (default: all)")
     args = parser.parse_args()
+    args.zarnok = os.path.abspath(args.zarnok)
+    args.resources = os.path.abspath(args.resources)
+    if args.shots:
+        args.shots = os.path.abspath(args.shots)
 
     missing = [tool for tool in ("Xvfb", "xdotool", "import") if shutil.which(tool) is None]
     if missing:

@@ -14,7 +14,7 @@
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#include "scores/name_entry.h"
+#include "scores/text_line.h"
 #include "shell/globals.h"
 #include "seam/faults.h"
 #include "seam/mouse.h"
@@ -273,9 +273,10 @@ TEST_F(ShellTest, RoundCaptionGivesWayToPlayOnlyAfterMoreThanTwoSeconds) {
 // ---- lists ------------------------------------------------------------------
 
 TEST_F(ShellTest, TwentySixthDrinkIsRefusedUntilOneIsTaken) {
-    for (int i = 0; i < 26; ++i) game.DropDrink(100 + i, 500);
+    // 40 pixels apart, so that he reaches one only.
+    for (int i = 0; i < 26; ++i) game.DropDrink(60 + 40 * (i % 13), 100 + 300 * (i / 13));
     EXPECT_EQ(game.drinkCount, 25);
-    PlaceWanderer(100, 500);
+    PlaceWanderer(60, 100);
     double dx = 0;
     double dy = 0;
     game.FindNearestDrink(&dx, &dy);
@@ -558,7 +559,7 @@ TEST_F(ShellTest, BoxOutWhenTheGameIsLostStaysForTheNextGame) {
 }
 
 TEST_F(ShellTest, ScoreMustBeatTheTenthToEnterAName) {
-    const int tenth = game.hiscores->scores[9];
+    const int tenth = game.hiscores->TenthScore();
     EnterPlay();
     game.score = tenth;
     game.GameOver();
@@ -577,7 +578,7 @@ TEST_F(ShellTest, FinalScoreIsCentredByItsDigits) {
         int width;
     } const cases[] = {{7, 385, 30}, {12345, 325, 150}, {60000, 325, 150}, {99, 370, 60}};
     for (const auto& c : cases) {
-        if (c.score <= game.hiscores->scores[9]) continue;
+        if (c.score <= game.hiscores->TenthScore()) continue;
         SetUp();
         EnterPlay();
         game.score = c.score;
