@@ -397,6 +397,10 @@ class Run:
             f.write(hiscore_bytes(TABLE))
         self.env = xserver.env()
         self.env["SDL_AUDIODRIVER"] = "dummy"
+        # In a sanitizer build, leave out what the system libraries keep.
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+        options = self.env.get("LSAN_OPTIONS", "")
+        self.env["LSAN_OPTIONS"] = (options + ":" if options else "") + f"suppressions={suppressions}"
         self.env.pop("SDL_VIDEODRIVER", None)
         self.program = None
 
