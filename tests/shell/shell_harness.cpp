@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -64,6 +65,9 @@ std::string DebugLog() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // Headless, whatever the caller's environment carried through.
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
 
     const fs::path folder = MakePlayFolder();

@@ -51,6 +51,8 @@ protected:
         game.spectreSpeed = 3;
         game.wanderer->Reset();
         PlaceWanderer(400, 300);
+        game.cursor->x = 400;
+        game.cursor->y = 300;
         lastFrameTick = lastSpectreTick = lastBoxTick = lastTitleTick = lastEntryTick = 0;
         seam::ClearFaults();
         game.FlushMouseBuffer();
@@ -376,6 +378,9 @@ TEST_F(ShellTest, MotionMovesTheCursorFigureOnlyInFrames) {
 
 TEST_F(ShellTest, OverflowingMouseBufferKeepsThePlayGoing) {
     EnterPlay();
+    // Away from the Wanderer, who would take the drinks in the frame.
+    game.cursor->x = 100;
+    game.cursor->y = 500;
     for (int i = 0; i < 8; ++i) {
         seam::InjectMouseButton(0, true);
         seam::InjectMouseButton(0, false);
