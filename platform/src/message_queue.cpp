@@ -62,13 +62,11 @@ MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam, POINT pointer)
 // then input. KernelLock() held.
 bool TakeLocked(MSG* out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
     Queue& queue = TheQueue();
-    for (auto* list : {&queue.posted}) {
-        for (auto it = list->begin(); it != list->end(); ++it) {
-            if (!Matches(*it, window, filterMin, filterMax)) continue;
-            *out = *it;
-            if (remove) list->erase(it);
-            return true;
-        }
+    for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
+        if (!Matches(*it, window, filterMin, filterMax)) continue;
+        *out = *it;
+        if (remove) queue.posted.erase(it);
+        return true;
     }
     if (queue.quitPending && QuitMatches(filterMin, filterMax)) {
         *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, queue.pointer);

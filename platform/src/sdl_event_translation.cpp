@@ -200,12 +200,10 @@ void TranslateKey(const SDL_KeyboardEvent& key) {
 }
 
 WPARAM MouseKeys() {
-    const Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
     WPARAM keys = 0;
     if (keyState[VK_LBUTTON] & 0x80) keys |= MK_LBUTTON;
     if (keyState[VK_RBUTTON] & 0x80) keys |= MK_RBUTTON;
     if (keyState[VK_MBUTTON] & 0x80) keys |= MK_MBUTTON;
-    (void)buttons;
     if (keyState[VK_SHIFT] & 0x80) keys |= MK_SHIFT;
     if (keyState[VK_CONTROL] & 0x80) keys |= MK_CONTROL;
     return keys;
