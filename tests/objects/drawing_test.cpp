@@ -13,6 +13,7 @@
 #include "shell/globals.h"
 #include "seam/video.h"
 #include "shell/resource_ids.h"
+#include "sound_buffers.h"
 #include "surface_helpers.h"
 
 namespace {
@@ -480,6 +481,37 @@ TEST_F(WandererSoundTest, LoadingAgainKeepsTheSoundTable) {
     EXPECT_EQ(SourceKey(sheet), ReadPixel(sheet, 0, 0)) << "keyed on its top-left pixel";
 }
 
+// The bytes a sound buffer holds.
+std::vector<unsigned char> SoundBytes(IDirectSoundBuffer* buffer) {
+    DSBCAPS caps = {};
+    caps.dwSize = sizeof(caps);
+    buffer->GetCaps(&caps);
+    void* first = nullptr;
+    DWORD firstBytes = 0;
+    std::vector<unsigned char> bytes;
+    if (buffer->Lock(0, caps.dwBufferBytes, &first, &firstBytes, nullptr, nullptr, 0) == DS_OK) {
+        bytes.assign(static_cast<unsigned char*>(first), static_cast<unsigned char*>(first) + firstBytes);
+        buffer->Unlock(first, firstBytes, nullptr, 0);
+    }
+    return bytes;
+}
+
+TEST_F(WandererSoundTest, EachSlotHoldsItsOwnSound) {
+    const int ids[Wanderer::kSoundCount] = {
+        res::kTakeDrinkWave, res::kSwearWave1,        res::kSwearWave2,
+        res::kSwearWave3,    res::kSwearWave4,        res::kSpectreTouchWave,
+        res::kEatBoxWave,    res::kFallAsleepWave,    res::kRageWave,
+    };
+    for (int slot = 0; slot < Wanderer::kSoundCount; ++slot) {
+        IDirectSoundBuffer* reference = LoadWavToBuffer(directSound, ids[slot]);
+        ASSERT_NE(reference, nullptr) << ids[slot];
+        const std::vector<unsigned char> expected = SoundBytes(reference);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(SoundBytes(Wanderer::sounds[slot]), expected) << "slot " << slot;
+        reference->Release();
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 using SpectreTest = PlayfieldTest;
@@ -497,6 +529,10 @@ TEST_F(SpectreTest, BirthFromTheSequenceWithItsSound) {
     EXPECT_EQ(spectre.srcRect, &spectre.frameRect);
     EXPECT_TRUE(SameRect(spectre.frameRect, Frame(0, 0)));
     EXPECT_TRUE(IsPlaying(spectre.sound));
+    IDirectSoundBuffer* reference = LoadWavToBuffer(directSound, res::kSpectreWave);
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(SoundBytes(spectre.sound), SoundBytes(reference));
+    reference->Release();
     Spectre other(5);
     EXPECT_NE(other.sound, spectre.sound) << "each spectre has its own buffer";
 }
