@@ -38,7 +38,7 @@ bool FlushToDisk(std::FILE* file) {
 
 // Renames `from` over `to` in one step: readers see the old file or the new
 // one, never a mixture or nothing.
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveOver(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
@@ -112,7 +112,7 @@ bool WriteFile(const char* fileName, const Records& records) {
     bool ok = std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
     ok = ok && FlushToDisk(file);
     ok = (std::fclose(file) == 0) && ok;
-    ok = ok && ReplaceFile(temporary, target);
+    ok = ok && MoveOver(temporary, target);
     if (!ok) std::remove(temporary.c_str());
     return ok;
 }
