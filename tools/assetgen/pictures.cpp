@@ -80,7 +80,7 @@ void PaintSky(Canvas& c, std::uint32_t seed, float nebula, int stars) {
             return Mix(Hex(0xFFFFFF), tint, Clamp01(std::hypot(px - x, py - y) / r));
         });
     }
-    for (int i = 0; i < stars / 70; ++i) {
+    for (int i = 0; i < stars / 100; ++i) {
         float x = rnd.Range(12, 788), y = rnd.Range(12, 588), r = rnd.Range(2.0f, 3.6f);
         Rgb tint = rnd.Unit() < 0.5f ? Hex(0xA8C4FF) : Hex(0xFFE2B0);
         // A soft glow, thin glints and a small hot core.
