@@ -390,6 +390,7 @@ TEST_F(WandererDrawTest, RoamingToRageToLost) {
         w.Draw(back);
     }
     ASSERT_EQ(w.state, Roaming);
+    EXPECT_FLOAT_EQ(w.anger, 50.0f) << "blinking does not anger him";
     int frames = 0;
     while (w.state == Roaming && frames < 2000) {
         ASSERT_TRUE(w.Update(0.0, 0.0, 0.0));
@@ -456,6 +457,15 @@ TEST_F(WandererSoundTest, SwearingTwiceRestartsWithANewRandomSlot) {
     EXPECT_EQ(w.soundSlot, 3);
     EXPECT_FALSE(IsPlaying(Wanderer::sounds[1]));
     EXPECT_TRUE(IsPlaying(Wanderer::sounds[3]));
+}
+
+TEST_F(WandererSoundTest, ResetForgetsButDoesNotStopHisSound) {
+    Wanderer w(400, 300);
+    w.PlaySound(Wanderer::kRageSlot);
+    w.Reset();
+    EXPECT_EQ(w.soundSlot, -1);
+    EXPECT_TRUE(IsPlaying(Wanderer::sounds[Wanderer::kRageSlot]));
+    EXPECT_FALSE(w.IsSoundPlaying());
 }
 
 TEST_F(WandererSoundTest, OperationSoundsGoToTheirSlots) {
@@ -535,6 +545,17 @@ TEST_F(SpectreTest, BirthFromTheSequenceWithItsSound) {
     reference->Release();
     Spectre other(5);
     EXPECT_NE(other.sound, spectre.sound) << "each spectre has its own buffer";
+}
+
+TEST_F(SpectreTest, ItsSoundGoesWithIt) {
+    IDirectSoundBuffer* sound = nullptr;
+    {
+        Spectre spectre(3);
+        sound = spectre.sound;
+        ASSERT_NE(sound, nullptr);
+        sound->AddRef();
+    }
+    EXPECT_EQ(sound->Release(), 0u) << "the spectre released its own reference";
 }
 
 TEST_F(SpectreTest, BirthStaysInBounds) {
