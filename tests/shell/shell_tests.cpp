@@ -398,12 +398,15 @@ TEST_F(ShellTest, OverflowingMouseBufferKeepsThePlayGoing) {
 
 TEST_F(ShellTest, LostMouseIsAcquiredAgainAndCostsTheFrame) {
     EnterPlay();
+    // Not acquired (the window was in the background) is the same as lost.
     for (auto call : {seam::FaultCall::GetDeviceData, seam::FaultCall::GetDeviceState}) {
-        seam::FailNextCalls(call, 1, DIERR_INPUTLOST);
-        DueFrame(6000);
-        EXPECT_EQ(lastFrameTick, 5900u);
-        DueFrame(6000);
-        EXPECT_EQ(lastFrameTick, 6000u);
+        for (HRESULT lost : {DIERR_INPUTLOST, DIERR_NOTACQUIRED}) {
+            seam::FailNextCalls(call, 1, lost);
+            DueFrame(6000);
+            EXPECT_EQ(lastFrameTick, 5900u);
+            DueFrame(6000);
+            EXPECT_EQ(lastFrameTick, 6000u);
+        }
     }
     EXPECT_EQ(DebugLog(), "");
     EXPECT_FALSE(TakeQueuedClose());
