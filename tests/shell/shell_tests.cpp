@@ -447,6 +447,43 @@ TEST_F(ShellTest, BusyOrLostSurfacesCostOneFrameAndWriteNothing) {
     EXPECT_EQ(game.state, Playing);
 }
 
+// ---- sound ----------------------------------------------------------------
+
+// The first segment of the looping music buffer as it stands.
+std::vector<unsigned char> FirstSegment(IDirectSoundBuffer* buffer) {
+    void* region = nullptr;
+    DWORD length = 0;
+    std::vector<unsigned char> bytes;
+    if (buffer->Lock(0, 8000, &region, &length, nullptr, nullptr, 0) != DS_OK) return bytes;
+    bytes.assign(static_cast<unsigned char*>(region), static_cast<unsigned char*>(region) + length);
+    buffer->Unlock(region, length, nullptr, 0);
+    return bytes;
+}
+
+TEST_F(ShellTest, MusicStreamIsRefilledOnlyWhereItPlays) {
+    const std::vector<unsigned char> initial = FirstSegment(game.musicBuffer);
+    ASSERT_EQ(initial.size(), 8000u);
+
+    // On the title the stream is stopped and never pumped.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 600;) {
+        game.OnIdle(GetTickCount());
+        Sleep(2);
+    }
+    EXPECT_EQ(FirstSegment(game.musicBuffer), initial);
+
+    // In the instructions it plays, and the segment it has left is refilled
+    // with the next part of the file.
+    game.ShowInstructions();
+    bool refilled = false;
+    for (DWORD start = GetTickCount(); !refilled && GetTickCount() - start < 5000;) {
+        game.OnIdle(GetTickCount());
+        refilled = FirstSegment(game.musicBuffer) != initial;
+        Sleep(2);
+    }
+    EXPECT_TRUE(refilled);
+    game.ReturnToTitle();
+}
+
 // ---- scoring ----------------------------------------------------------------
 
 TEST_F(ShellTest, ScoreNeverGoesBelowZero) {
