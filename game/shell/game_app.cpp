@@ -15,11 +15,8 @@
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#if __has_include("scores/name_entry.h")
-#include "scores/name_entry.h"
-#endif
-#include "scores/text_line.h"
 #include "scores/score_panel.h"
+#include "scores/text_line.h"
 #include "shell/globals.h"
 #include "shell/resource_ids.h"
 

@@ -8,10 +8,7 @@
 
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#if __has_include("scores/name_entry.h")
 #include "scores/name_entry.h"
-#endif
-#include "scores/text_line.h"
 #include "shell/globals.h"
 
 namespace {
