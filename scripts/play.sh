@@ -25,5 +25,7 @@ status=0
 if [[ -s debug.txt ]]; then
   echo "The game stopped early:" >&2
   cat debug.txt >&2
+elif [[ $status -eq 1 || $status -eq 2 ]]; then
+  echo "The game could not open its window: is there a display (DISPLAY)?" >&2
 fi
 exit "$status"
