@@ -582,6 +582,31 @@ def escape_from(state):
     return scenario
 
 
+def scenario_sound(run):
+    """The interlude on the title and the music in the instructions reach the device."""
+    s, x = run.s, run.x
+    out = os.path.join(run.folder, "audio.raw")
+    run.env["SDL_AUDIODRIVER"] = "disk"
+    run.env["SDL_DISKAUDIOFILE"] = out
+    run.start()
+    run.wait_for(s.is_title, "the title")
+    time.sleep(1.5)
+    title_bytes = os.path.getsize(out)
+    x.key("i")
+    run.wait_for(s.is_instructions, "the instructions")
+    time.sleep(2.5)
+    run.escape_exits()
+    with open(out, "rb") as f:
+        data = f.read()
+    check(len(data) > title_bytes > 0, f"{len(data)} bytes of sound written")
+
+    def loud(chunk):
+        return sum(1 for b in chunk if b not in (0, 0x80, 0xFF)) > len(chunk) // 10
+
+    check(loud(data[:title_bytes]), "silence on the title")
+    check(loud(data[title_bytes:]), "silence in the instructions")
+
+
 def failing_start(remove=None, env=None, message=None):
     def scenario(run):
         if remove:
@@ -603,6 +628,7 @@ SCENARIOS = {
     "escape_playing": escape_from("playing"),
     "escape_paused": escape_from("paused"),
     "escape_name_entry": escape_from("name"),
+    "sound": scenario_sound,
     "no_hiscores": failing_start(remove="hiscores.zk", message="Failed to load hiscore table."),
     "no_music": failing_start(remove="music.zk", message="Failed to load music buffer."),
     "no_audio_device": failing_start(env={"SDL_AUDIODRIVER": "no-such-device"},
