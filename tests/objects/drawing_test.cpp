@@ -7,7 +7,7 @@
 #include "objects/cursor_figure.h"
 #include "objects/drink.h"
 #include "objects/game_random.h"
-#include "objects/spectre.h"
+#include "objects/hazard_figure.h"
 #include "objects/sprite.h"
 #include "objects/wanderer.h"
 #include "shell/globals.h"

@@ -1,4 +1,4 @@
-#include "objects/spectre.h"
+#include "objects/hazard_figure.h"
 
 #include "objects/game_random.h"
 #include "shell/globals.h"
