@@ -1,34 +1,17 @@
 // IDirectDrawClipper: a list of rectangles that confines Blt on the surface it
 // is attached to, or a window whose client area does.
-#include <atomic>
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "com_object.h"
 #include "ddraw_internal.h"
 #include "layer_log.h"
 
 namespace layer::ddraw {
 
-class Clipper final : public IDirectDrawClipper {
+class Clipper final : public com::Object<IDirectDrawClipper, IID_IUnknown, IID_IDirectDrawClipper> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDrawClipper)) {
-            AddRef();
-            *object = static_cast<IDirectDrawClipper*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
     HRESULT STDMETHODCALLTYPE GetClipList(LPRECT rect, LPRGNDATA clipList, LPDWORD size) override {
         if (!size) return DDERR_INVALIDPARAMS;
         if (window_) return layer::Unimplemented("IDirectDrawClipper::GetClipList of a window", DDERR_UNSUPPORTED);
@@ -131,7 +114,6 @@ private:
         if (!rects.empty()) std::memcpy(data->Buffer, rects.data(), rects.size() * sizeof(RECT));
     }
 
-    std::atomic<ULONG> refs_{1};
     bool hasList_ = false;
     std::vector<RECT> rects_;
     HWND window_ = nullptr;

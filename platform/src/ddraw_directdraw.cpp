@@ -35,25 +35,6 @@ DirectDraw::~DirectDraw() {
     if (window_) present::ReleaseWindow(window_);
 }
 
-HRESULT STDMETHODCALLTYPE DirectDraw::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDraw7)) {
-        AddRef();
-        *object = static_cast<IDirectDraw7*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE DirectDraw::AddRef() { return ++refs_; }
-
-ULONG STDMETHODCALLTYPE DirectDraw::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT STDMETHODCALLTYPE DirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
     const DWORD known = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES | DDSCL_NORMAL |
                         DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED | DDSCL_FPUSETUP |

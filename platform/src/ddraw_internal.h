@@ -3,11 +3,11 @@
 // is ever lost behind the program's back.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "com_object.h"
 #include "ddraw.h"
 #include "ddraw_blit.h"
 
@@ -42,15 +42,10 @@ std::shared_ptr<PixelStore> MakePixelStore(int width, int height);
 // The pixel format of every surface: 16-bit RGB 5-6-5.
 void FillPixelFormat(DDPIXELFORMAT& format);
 
-class Surface final : public IDirectDrawSurface7 {
+class Surface final : public com::Object<IDirectDrawSurface7, IID_IUnknown, IID_IDirectDrawSurface7> {
 public:
     Surface(DirectDraw* owner, DWORD caps, std::shared_ptr<PixelStore> store);
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    // IDirectDrawSurface7
     HRESULT STDMETHODCALLTYPE AddAttachedSurface(LPDIRECTDRAWSURFACE7 surface) override;
     HRESULT STDMETHODCALLTYPE AddOverlayDirtyRect(LPRECT rect) override;
     HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT srcRect, DWORD flags,
@@ -114,7 +109,6 @@ private:
     void KeyedCopy(blit::Plane dest, Surface* source, int left, int top, int width, int height,
                    const blit::ColourKey& key);
 
-    std::atomic<ULONG> refs_{1};
     DirectDraw* owner_;
     DWORD caps_;
     std::shared_ptr<PixelStore> store_;
@@ -140,13 +134,10 @@ IDirectDrawClipper* AsInterface(Clipper* clipper);
 HRESULT CreateClipperObject(LPDIRECTDRAWCLIPPER* clipper);
 HRESULT CreatePaletteObject(IDirectDraw7* owner, DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette);
 
-class DirectDraw final : public IDirectDraw7 {
+class DirectDraw final : public com::Object<IDirectDraw7, IID_IUnknown, IID_IDirectDraw7> {
 public:
     DirectDraw();
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Compact() override;
     HRESULT STDMETHODCALLTYPE CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override;
     HRESULT STDMETHODCALLTYPE CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette,
@@ -186,7 +177,6 @@ public:
 
 private:
     ~DirectDraw();
-    std::atomic<ULONG> refs_{1};
     HWND window_ = nullptr;
     DWORD level_ = 0;
     int width_ = 800;

@@ -1,9 +1,9 @@
 // IDirectDrawPalette: a table of colour entries for 1-, 2-, 4- or 8-bit
 // surfaces. The display is 16-bit, so a palette here is only a record of its
 // entries; no surface can take one.
-#include <atomic>
 #include <cstring>
 
+#include "com_object.h"
 #include "ddraw_internal.h"
 
 namespace layer::ddraw {
@@ -20,29 +20,12 @@ int EntryCount(DWORD flags) {
     }
 }
 
-class Palette final : public IDirectDrawPalette {
+class Palette final : public com::Object<IDirectDrawPalette, IID_IUnknown, IID_IDirectDrawPalette> {
 public:
     Palette(IDirectDraw7* owner, DWORD caps, int count, const PALETTEENTRY* entries)
         : owner_(owner), caps_(caps), count_(count) {
         std::memcpy(entries_, entries, count * sizeof(PALETTEENTRY));
         owner_->AddRef();
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDrawPalette)) {
-            AddRef();
-            *object = static_cast<IDirectDrawPalette*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE GetCaps(LPDWORD caps) override {
@@ -72,7 +55,6 @@ public:
 private:
     ~Palette() { owner_->Release(); }
 
-    std::atomic<ULONG> refs_{1};
     IDirectDraw7* owner_;
     DWORD caps_;
     int count_;

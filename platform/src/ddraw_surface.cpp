@@ -88,25 +88,6 @@ void Surface::AttachChain(std::vector<Surface*> backBuffers) {
     for (Surface* back : backBuffers_) back->primary_ = this;
 }
 
-HRESULT STDMETHODCALLTYPE Surface::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDrawSurface7)) {
-        AddRef();
-        *object = static_cast<IDirectDrawSurface7*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE Surface::AddRef() { return ++refs_; }
-
-ULONG STDMETHODCALLTYPE Surface::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 // ---------------------------------------------------------------- blits
 
 HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 sourceInterface, LPRECT srcRect,
