@@ -1,9 +1,9 @@
 // IDirectInput7A and DirectInputCreateEx: the DirectInput object, which makes
 // the system mouse device.
 #define DIRECTINPUT_VERSION 0x0700
-#include <atomic>
 #include <cstring>
 
+#include "com_object.h"
 #include "dinput_mouse.h"
 #include "layer_log.h"
 
@@ -11,26 +11,9 @@ namespace layer::dinput {
 
 namespace {
 
-class DirectInput final : public IDirectInput7A {
+class DirectInput final : public com::Object<IDirectInput7A, IID_IUnknown, IID_IDirectInputA, IID_IDirectInput2A,
+                                             IID_IDirectInput7A> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectInputA) ||
-            IsEqualGUID(riid, IID_IDirectInput2A) || IsEqualGUID(riid, IID_IDirectInput7A)) {
-            AddRef();
-            *object = static_cast<IDirectInput7A*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
     HRESULT STDMETHODCALLTYPE CreateDevice(REFGUID device, LPDIRECTINPUTDEVICEA* out, LPUNKNOWN outer) override {
         return CreateDeviceEx(device, IID_IDirectInputDeviceA, reinterpret_cast<LPVOID*>(out), outer);
     }
@@ -80,7 +63,6 @@ public:
 
 private:
     ~DirectInput() = default;
-    std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace

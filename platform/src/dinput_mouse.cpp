@@ -7,12 +7,12 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <vector>
 
+#include "com_object.h"
 #include "ddraw_faults.h"
 #include "layer_log.h"
 #include "seam/mouse.h"
@@ -52,7 +52,8 @@ std::vector<Mouse*>& Registry() {
 
 void Broadcast(const Input& input);
 
-class Mouse final : public IDirectInputDevice7A {
+class Mouse final : public com::Object<IDirectInputDevice7A, IID_IUnknown, IID_IDirectInputDeviceA,
+                                       IID_IDirectInputDevice2A, IID_IDirectInputDevice7A> {
 public:
     explicit Mouse(IUnknown* parent) : parent_(parent) {
         parent_->AddRef();
@@ -64,25 +65,13 @@ public:
         activation_ = layer::AddActivationListener([this](bool active) { OnActivation(active); });
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectInputDeviceA) ||
-            IsEqualGUID(riid, IID_IDirectInputDevice2A) || IsEqualGUID(riid, IID_IDirectInputDevice7A)) {
-            AddRef();
-            *object = static_cast<IDirectInputDevice7A*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {
         ULONG left;
         {
             // Leaves the registry in the same step, so that a broadcast never
             // takes hold of a device that is going away.
             std::lock_guard<std::mutex> lock(RegistryGuard());
-            left = --refs_;
+            left = --references;
             if (left == 0) {
                 auto& devices = Registry();
                 devices.erase(std::remove(devices.begin(), devices.end(), this), devices.end());
@@ -401,7 +390,6 @@ private:
         buffer_.push_back(record);
     }
 
-    std::atomic<ULONG> refs_{1};
     IUnknown* parent_;
     int observer_ = 0;
     int activation_ = 0;
