@@ -53,14 +53,8 @@ SoundBuffer::~SoundBuffer() {
 }
 
 HRESULT SoundBuffer::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {
-        AddRef();
-        *object = static_cast<IDirectSoundBuffer*>(this);
-        return S_OK;
-    }
-    if (riid == IID_IDirectSoundNotify) {
+    if (object && riid == IID_IDirectSoundNotify) {
+        *object = nullptr;
         // Position notification is a capability asked for at creation.
         if (!(flags & DSBCAPS_CTRLPOSITIONNOTIFY)) return E_NOINTERFACE;
         auto* notify = new (std::nothrow) SoundNotify(this);
@@ -68,15 +62,7 @@ HRESULT SoundBuffer::QueryInterface(REFIID riid, void** object) {
         *object = static_cast<IDirectSoundNotify*>(notify);
         return S_OK;
     }
-    return E_NOINTERFACE;
-}
-
-ULONG SoundBuffer::AddRef() { return ++references; }
-
-ULONG SoundBuffer::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
+    return Query(riid, object);
 }
 
 HRESULT SoundBuffer::GetCaps(LPDSBCAPS caps) {

@@ -15,27 +15,8 @@ bool AcceptablePcm(const WAVEFORMATEX* format) {
     return format->nSamplesPerSec >= DSBFREQUENCY_MIN && format->nSamplesPerSec <= DSBFREQUENCY_MAX;
 }
 
-HRESULT SoundDevice::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDirectSound) {
-        AddRef();
-        *object = static_cast<IDirectSound*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG SoundDevice::AddRef() { return ++references; }
-
-ULONG SoundDevice::Release() {
-    const ULONG left = --references;
-    if (left == 0) {
-        audio::Mixer::Instance().Close();
-        delete this;
-    }
-    return left;
-}
+// The last reference on the device lets go of the audio output.
+SoundDevice::~SoundDevice() { audio::Mixer::Instance().Close(); }
 
 HRESULT SoundDevice::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer, LPUNKNOWN outer) {
     if (!buffer) return DSERR_INVALIDPARAM;

@@ -9,19 +9,10 @@ SoundNotify::SoundNotify(SoundBuffer* owner) : buffer(owner) { buffer->AddRef();
 SoundNotify::~SoundNotify() = default;
 
 HRESULT SoundNotify::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IDirectSoundNotify) {
-        AddRef();
-        *object = static_cast<IDirectSoundNotify*>(this);
-        return S_OK;
-    }
     // One object to COM: its IUnknown is the buffer's.
-    if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) return buffer->QueryInterface(riid, object);
-    return E_NOINTERFACE;
+    if (object && (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer)) return buffer->QueryInterface(riid, object);
+    return Query(riid, object);
 }
-
-ULONG SoundNotify::AddRef() { return ++references; }
 
 // To the caller the notification interface is part of the buffer, so its
 // last Release reports what is left of the buffer.

@@ -7,18 +7,16 @@
 #include <atomic>
 #include <memory>
 
+#include "com_object.h"
 #include "dsound.h"
 #include "mixer.h"
 
 namespace layer {
 
-class SoundDevice final : public IDirectSound {
+class SoundDevice final : public com::Object<IDirectSound, IID_IUnknown, IID_IDirectSound> {
 public:
     SoundDevice() = default;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer,
                                                 LPUNKNOWN outer) override;
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSCAPS caps) override;
@@ -33,18 +31,14 @@ public:
     DWORD Level() const { return level.load(); }
 
 private:
-    ~SoundDevice() = default;
-    std::atomic<ULONG> references{1};
+    ~SoundDevice();
     std::atomic<DWORD> level{0};
 };
 
-class PrimaryBuffer final : public IDirectSoundBuffer {
+class PrimaryBuffer final : public com::Object<IDirectSoundBuffer, IID_IUnknown, IID_IDirectSoundBuffer> {
 public:
     explicit PrimaryBuffer(SoundDevice* device);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSBCAPS caps) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override;
     HRESULT STDMETHODCALLTYPE GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, LPDWORD sizeWritten) override;
@@ -67,20 +61,18 @@ public:
 
 private:
     ~PrimaryBuffer();
-    std::atomic<ULONG> references{1};
     SoundDevice* device;
     WAVEFORMATEX format{};
     bool playing = false;
 };
 
-class SoundBuffer final : public IDirectSoundBuffer {
+class SoundBuffer final : public com::Object<IDirectSoundBuffer, IID_IUnknown, IID_IDirectSoundBuffer> {
 public:
     // Null when the memory cannot be had.
     static SoundBuffer* Create(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format);
 
+    // Also hands out a new notification interface, when the buffer has one.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSBCAPS caps) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override;
     HRESULT STDMETHODCALLTYPE GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, LPDWORD sizeWritten) override;
@@ -111,7 +103,6 @@ private:
     // mixer's samples; with the mixer's guard held.
     void Convert(DWORD offset, DWORD count);
 
-    std::atomic<ULONG> references{1};
     SoundDevice* device;
     DWORD flags;
     DWORD bytes;
@@ -122,18 +113,17 @@ private:
     audio::Voice voice;
 };
 
-class SoundNotify final : public IDirectSoundNotify {
+class SoundNotify final : public com::Object<IDirectSoundNotify, IID_IDirectSoundNotify> {
 public:
     explicit SoundNotify(SoundBuffer* buffer);
 
+    // IUnknown and the buffer's own interface are the buffer's.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE SetNotificationPositions(DWORD count, LPCDSBPOSITIONNOTIFY notifies) override;
 
 private:
     ~SoundNotify();
-    std::atomic<ULONG> references{1};
     SoundBuffer* buffer;
 };
 

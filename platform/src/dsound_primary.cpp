@@ -18,25 +18,6 @@ PrimaryBuffer::PrimaryBuffer(SoundDevice* owner) : device(owner) {
 
 PrimaryBuffer::~PrimaryBuffer() { device->Release(); }
 
-HRESULT PrimaryBuffer::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {
-        AddRef();
-        *object = static_cast<IDirectSoundBuffer*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG PrimaryBuffer::AddRef() { return ++references; }
-
-ULONG PrimaryBuffer::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT PrimaryBuffer::GetCaps(LPDSBCAPS caps) {
     if (!caps || caps->dwSize != sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
     caps->dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_LOCSOFTWARE;
