@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool x11-apps imagemagick python3
 )
 if [[ "${ZARNOK_WITH_CROSS:-0}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
