@@ -11,22 +11,10 @@
 
 #include "seam/input.h"
 #include "surface_helpers.h"
+#include "test_window.h"
 #include "winlayer_resources.h"
 
 namespace {
-
-const char* WindowClass() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SurfaceHelpersWindow";
-        registered = RegisterClassExA(&wc) != 0;
-    }
-    return "SurfaceHelpersWindow";
-}
 
 void Drain() {
     MSG msg;
@@ -94,7 +82,7 @@ class SurfaceHelpers : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterBitmaps();
-        window = CreateWindowExA(0, WindowClass(), "helpers", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
+        window = CreateWindowExA(0, TestWindowClass("SurfaceHelpersWindow"), "helpers", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         ShowWindow(window, SW_SHOW);

@@ -8,19 +8,14 @@
 #include "shell/globals.h"
 #include "sound_buffers.h"
 #include "surface_helpers.h"
+#include "test_window.h"
 
 namespace {
 
 DirectXWorld MakeWorld() {
     DirectXWorld world;
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "ObjectsTestWindow";
-    RegisterClassExA(&windowClass);
-    world.window = CreateWindowExA(0, "ObjectsTestWindow", "objects", WS_POPUP, 0, 0, 800, 600,
-                                   nullptr, nullptr, windowClass.hInstance, nullptr);
+    world.window = CreateWindowExA(0, TestWindowClass("ObjectsTestWindow"), "objects", WS_POPUP, 0, 0, 800, 600,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (world.window == nullptr) {
         return world;
     }

@@ -1,5 +1,7 @@
 #include "recorder.h"
 
+#include "test_window.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -12,23 +14,10 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
-const char* ClassName() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = RecordingProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "RecordingWindow";
-        registered = RegisterClassExA(&wc) != 0;
-    }
-    return "RecordingWindow";
-}
-
 }  // namespace
 
 RecordingWindow::RecordingWindow(DWORD style, int width, int height) {
-    window = CreateWindowExA(0, ClassName(), "recorder", style, 0, 0, width, height, nullptr, nullptr,
+    window = CreateWindowExA(0, TestWindowClass("RecordingWindow", RecordingProc), "recorder", style, 0, 0, width, height, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
     EXPECT_NE(window, nullptr);
 }

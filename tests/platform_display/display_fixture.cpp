@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "seam/input.h"
+#include "test_window.h"
 
 void DisplayTest::SetUp() {
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
@@ -75,30 +76,13 @@ void PaintPixel(IDirectDrawSurface7* surface, int x, int y, std::uint16_t value)
     surface->Unlock(nullptr);
 }
 
-namespace {
-
-const char* ClassName() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "DisplayTestWindow";
-        registered = RegisterClassExA(&wc) != 0;
-    }
-    return "DisplayTestWindow";
-}
-
-}  // namespace
-
 void Drain() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 TestWindow::TestWindow() {
-    window_ = CreateWindowExA(0, ClassName(), "display", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
+    window_ = CreateWindowExA(0, TestWindowClass("DisplayTestWindow"), "display", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     EXPECT_NE(window_, nullptr);
     ShowWindow(window_, SW_SHOW);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "seam/input.h"
+#include "test_window.h"
 
 namespace {
 
@@ -117,12 +118,7 @@ TEST(AudioDevice, DiskDriverReceivesTheResampledSound) {
 // it back goes on from the same place.
 TEST(AudioDevice, BuffersHoldStillWhileTheWindowIsInactive) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);  // a device that plays in real time, anywhere
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SoundFocusWindow";
-    ASSERT_NE(RegisterClassExA(&wc), 0);
+    ASSERT_NE(TestWindowClass("SoundFocusWindow"), nullptr);
     HWND window = CreateWindowExA(0, "SoundFocusWindow", "sound", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
