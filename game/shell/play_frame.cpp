@@ -26,10 +26,6 @@ constexpr int kDrinkPoints = -5;
 constexpr int kSpectrePoints = -50;
 constexpr int kBoxPoints = 100;
 
-constexpr int kAsleep = 10;
-constexpr int kSpectreGone = -2;
-constexpr int kSpectreActive = 0;
-
 // DI_BUFFEROVERFLOW only says that older events were dropped: the events that
 // came are good, so play goes on. A mouse that is not acquired (the window was
 // in the background) is the same as a lost one: acquire it again.
@@ -85,7 +81,7 @@ void GameApp::PlayFrame(DWORD tick) {
     double dy = 0.0;
     const double distance = FindNearestDrink(&dx, &dy);
     if (!wanderer->Update(distance, dx, dy)) {
-        if (wanderer->state == kAsleep)
+        if (wanderer->state == Slept)
             RoundComplete();
         else
             GameOver();
@@ -152,7 +148,7 @@ void GameApp::CheckContacts() {
 
     for (int i = 0; i < spectreCount; ++i) {
         const int phase = spectreList[i]->Update();
-        if (phase == kSpectreGone)
+        if (phase == Gone)
             RemoveSpectre(i);
         else if (spectreList[i]->Distance(wx, wy, &ox, &oy) < kSpectreReach)
             SpectreContact(i);
@@ -178,7 +174,7 @@ void GameApp::SpawnSpectre() {
 }
 
 void GameApp::SpectreContact(int i) {
-    if (spectreList[i]->phase == kSpectreActive && wanderer->MeetSpectre()) {
+    if (spectreList[i]->phase == Active && wanderer->MeetSpectre()) {
         spectreList[i]->Vanish();
         AddScore(kSpectrePoints);
     }

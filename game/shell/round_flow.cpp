@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kMostSpectres = 10;
 constexpr int kRoundOffset = 4;
 constexpr int kBonusPerStep = 100;
 constexpr int kGlyphWidth = 30;
@@ -42,7 +41,7 @@ void GameApp::StartRound() {
 
     const int n = round + kRoundOffset;
     spectreCap = static_cast<int>(static_cast<float>(n) * kOneThird);
-    if (spectreCap > kMostSpectres) spectreCap = kMostSpectres;
+    if (spectreCap > kMaxSpectres) spectreCap = kMaxSpectres;
     spectreSpeed = (n % 3) * 2 + 3;
 
     drinksTaken = 0;
