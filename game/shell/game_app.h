@@ -12,6 +12,7 @@
 #include <dinput.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "vorlap.h"
 
@@ -85,7 +86,7 @@ public:
     std::int32_t roundIntroStart = 0;
     IDirectSoundBuffer* musicBuffer = nullptr;
     IDirectSoundBuffer* interludeBuffer = nullptr;
-    StreamBufferHandler* musicStream = nullptr;
+    std::unique_ptr<StreamBufferHandler> musicStream;
     IDirectDrawSurface7* primary = nullptr;
     IDirectDrawSurface7* backBuffer = nullptr;
     IDirectDrawSurface7* background = nullptr;
@@ -100,15 +101,15 @@ public:
     std::int32_t spectreCap = 0;
     std::int32_t spectreSpeed = 0;
     std::int32_t score = 0;
-    Wanderer* wanderer = nullptr;
-    Drink* drinkList[kMaxDrinks] = {};
-    CursorFigure* cursor = nullptr;
-    Spectre* spectreList[kMaxSpectres] = {};
-    ScorePanel* scorePanel = nullptr;
-    HiscoreTable* hiscores = nullptr;
-    Box* box = nullptr;
-    NameEntry* nameEntry = nullptr;
-    DigitCounter* finalScore = nullptr;
+    std::unique_ptr<Wanderer> wanderer;
+    std::unique_ptr<Drink> drinkList[kMaxDrinks];
+    std::unique_ptr<CursorFigure> cursor;
+    std::unique_ptr<Spectre> spectreList[kMaxSpectres];
+    std::unique_ptr<ScorePanel> scorePanel;
+    std::unique_ptr<HiscoreTable> hiscores;
+    std::unique_ptr<Box> box;
+    std::unique_ptr<NameEntry> nameEntry;
+    std::unique_ptr<DigitCounter> finalScore;
     std::int32_t state = Title;
     std::int32_t round = 0;
 

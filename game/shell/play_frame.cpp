@@ -109,7 +109,7 @@ void GameApp::PlayFrame(DWORD tick) {
 
 void GameApp::DropDrink(int x, int y) {
     if (drinkCount < kMaxDrinks) {
-        drinkList[drinkCount] = new Drink(x, y);
+        drinkList[drinkCount] = std::make_unique<Drink>(x, y);
         ++drinkCount;
     }
 }
@@ -158,9 +158,9 @@ void GameApp::CheckContacts() {
 void GameApp::ConsumeDrink(int i) {
     if (!wanderer->TakeDrink()) return;
     --drinkCount;
-    delete drinkList[i];
-    drinkList[i] = drinkList[drinkCount];
-    drinkList[drinkCount] = nullptr;
+    // Freed before the last one moves in: when i is the last slot there is no move.
+    drinkList[i].reset();
+    drinkList[i] = std::move(drinkList[drinkCount]);
     AddScore(kDrinkPoints);
     ++drinksTaken;
     scorePanel->SetValues(-1, -1, drinksTaken);
@@ -168,7 +168,7 @@ void GameApp::ConsumeDrink(int i) {
 
 void GameApp::SpawnSpectre() {
     if (spectreCount < spectreCap) {
-        spectreList[spectreCount] = new Spectre(spectreSpeed);
+        spectreList[spectreCount] = std::make_unique<Spectre>(spectreSpeed);
         ++spectreCount;
     }
 }
@@ -182,19 +182,17 @@ void GameApp::SpectreContact(int i) {
 
 void GameApp::RemoveSpectre(int i) {
     --spectreCount;
-    delete spectreList[i];
-    spectreList[i] = spectreList[spectreCount];
-    spectreList[spectreCount] = nullptr;
+    spectreList[i].reset();
+    spectreList[i] = std::move(spectreList[spectreCount]);
 }
 
 void GameApp::SpawnBox() {
-    if (box == nullptr && wanderer->state < 0) box = new Box();
+    if (box == nullptr && wanderer->state < 0) box = std::make_unique<Box>();
 }
 
 void GameApp::BoxReached() {
     if (wanderer->GoToBed()) {
-        delete box;
-        box = nullptr;
+        box.reset();
         AddScore(kBoxPoints);
     }
 }
