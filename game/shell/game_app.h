@@ -48,6 +48,10 @@ public:
     void OnIdle(DWORD tick) override;
     int ProcMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+protected:
+    // Everything below is the shell's own. It is protected rather than private
+    // only so that the in-process shell tests can name, in one subclass, the
+    // parts they drive and look at.
     // Start-up and the classification of a frame's DirectX results.
     bool FatalError(const char* message);
     bool CheckDXResult(HRESULT result);

@@ -16,21 +16,7 @@ namespace fs = std::filesystem;
 
 int testResult = 1;
 
-class HarnessApp : public GameApp {
-public:
-    int InitApp() override {
-        if (GameApp::InitApp() == 0) {
-            std::fprintf(stderr, "the game did not start: %s\n", DebugLog().c_str());
-            testResult = 1;
-            return 0;
-        }
-        testResult = RUN_ALL_TESTS();
-        // Returning 0 ends vorlapMain before its loop: the cases are done.
-        return 0;
-    }
-};
-
-HarnessApp harness;
+ShellUnderTest harness;
 
 // A fresh folder with the two files the game reads beside it, as a player has.
 fs::path MakePlayFolder() {
@@ -45,7 +31,18 @@ fs::path MakePlayFolder() {
 
 }  // namespace
 
-GameApp& Game() { return harness; }
+int ShellUnderTest::InitApp() {
+    if (GameApp::InitApp() == 0) {
+        std::fprintf(stderr, "the game did not start: %s\n", DebugLog().c_str());
+        testResult = 1;
+        return 0;
+    }
+    testResult = RUN_ALL_TESTS();
+    // Returning 0 ends vorlapMain before its loop: the cases are done.
+    return 0;
+}
+
+ShellUnderTest& Game() { return harness; }
 
 bool TakeQueuedClose() {
     bool found = false;

@@ -9,8 +9,53 @@
 
 #include "shell/game_app.h"
 
+// The shell as the cases see it: the game itself, with the parts of it that
+// the cases drive and look at made reachable. Nothing else of the shell is.
+class ShellUnderTest : public GameApp {
+public:
+    int InitApp() override;
+
+    using GameApp::AddScore;
+    using GameApp::CheckContacts;
+    using GameApp::CheckDXResult;
+    using GameApp::DropDrink;
+    using GameApp::FatalError;
+    using GameApp::FindNearestDrink;
+    using GameApp::FlushMouseBuffer;
+    using GameApp::GameOver;
+    using GameApp::LoadAllAssets;
+    using GameApp::NewGame;
+    using GameApp::ReturnToTitle;
+    using GameApp::RoundComplete;
+    using GameApp::ShowInstructions;
+    using GameApp::StartRound;
+
+    using GameApp::background;
+    using GameApp::box;
+    using GameApp::cursor;
+    using GameApp::drinkCount;
+    using GameApp::drinkList;
+    using GameApp::drinksTaken;
+    using GameApp::finalScore;
+    using GameApp::gameOverPanel;
+    using GameApp::hiscores;
+    using GameApp::instructionsScreen;
+    using GameApp::musicBuffer;
+    using GameApp::nameEntry;
+    using GameApp::round;
+    using GameApp::roundCaption;
+    using GameApp::roundIntroStart;
+    using GameApp::score;
+    using GameApp::spectreCap;
+    using GameApp::spectreCount;
+    using GameApp::spectreList;
+    using GameApp::spectreSpeed;
+    using GameApp::state;
+    using GameApp::wanderer;
+};
+
 // The started game, shared by every case of the binary.
-GameApp& Game();
+ShellUnderTest& Game();
 
 // Messages that the cases made the game post (WM_CLOSE from Escape or a fatal
 // error) are taken out of the queue unseen; this says whether one was there.

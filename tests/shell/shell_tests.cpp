@@ -31,7 +31,7 @@ constexpr unsigned int kEscape = 27;
 
 class ShellTest : public testing::Test {
 protected:
-    GameApp& game = Game();
+    ShellUnderTest& game = Game();
 
     // Every case starts on the title of a fresh game, with the field empty,
     // the Wanderer calm in the middle and every tick stamp at 0.
