@@ -52,6 +52,7 @@ protected:
     // Everything below is the shell's own. It is protected rather than private
     // only so that the in-process shell tests can name, in one subclass, the
     // parts they drive and look at.
+
     // Start-up and the classification of a frame's DirectX results.
     bool FatalError(const char* message);
     bool CheckDXResult(HRESULT result);
