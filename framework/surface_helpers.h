@@ -1,18 +1,12 @@
 // DirectDraw set-up and picture loading for every screen and sprite: the
 // exclusive display mode, the primary flipping chain, off-screen surfaces,
 // bitmap resources of the running executable copied onto surfaces, the
-// transparent colour of a surface, a palette from a bitmap, and the buffered
-// DirectInput mouse. Each function reports failure only by its result; every
+// transparent colour of a surface and a palette from a bitmap. Each function reports failure only by its result; every
 // interface returned carries one reference that belongs to the caller.
 #pragma once
 
-#ifndef DIRECTINPUT_VERSION
-#define DIRECTINPUT_VERSION 0x0700
-#endif
-
 #include <windows.h>
 #include <ddraw.h>
-#include <dinput.h>
 
 // The DirectDraw object in exclusive full-screen mode at the given display
 // mode, or null.
@@ -41,7 +35,3 @@ int CopyBitmapToSurface(IDirectDrawSurface7* surface, HBITMAP bitmap, RECT* sour
 
 // An 8-bit palette with the colours of a DIB section of 8 bits or fewer, or null.
 IDirectDrawPalette* MakePaletteFromBitmap(IDirectDraw7* dd, HBITMAP bitmap);
-
-// The system mouse in the standard mouse format, exclusive while the window
-// is in the foreground, buffering `bufferSize` events, acquired; or null.
-IDirectInputDevice7A* CreateMouseDevice(IDirectInput7A* input, HWND window, unsigned long bufferSize);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "seam/input.h"
+#include "input_helpers.h"
 #include "surface_helpers.h"
 #include "test_window.h"
 #include "winlayer_resources.h"
