@@ -1,5 +1,7 @@
-// Showing the front buffer: an RGB 5-6-5 streaming texture drawn into the
-// window with the 4:3 picture kept whole (whole-number scale where it fits,
+// Showing the front buffer: the RGB 5-6-5 frame widened by us (each channel
+// to its nearest 8-bit value, as Windows shows 16-bit modes; SDL's own
+// conversion rounds some levels down) into a 32-bit streaming texture, drawn
+// into the window with the 4:3 picture kept whole (whole-number scale where it fits,
 // otherwise the largest fit), black around it. Full screen on the desktop by
 // default; Alt+Enter switches to a window of the largest whole multiple of the
 // frame that fits the desktop, and back.
@@ -14,6 +16,7 @@
 
 #include "layer_log.h"
 #include "seam/video.h"
+#include "widen_rows.h"
 #include "window_hooks.h"
 
 namespace {
@@ -142,7 +145,7 @@ bool EnsureRenderer(HWND window) {
     }
     if (!presenter.texture || presenter.textureWidth != lastWidth || presenter.textureHeight != lastHeight) {
         if (presenter.texture) SDL_DestroyTexture(presenter.texture);
-        presenter.texture = SDL_CreateTexture(presenter.renderer, SDL_PIXELFORMAT_RGB565,
+        presenter.texture = SDL_CreateTexture(presenter.renderer, SDL_PIXELFORMAT_RGB888,
                                               SDL_TEXTUREACCESS_STREAMING, lastWidth, lastHeight);
         if (!presenter.texture) {
             layer::LogLine("present: no %d x %d texture: %s", lastWidth, lastHeight, SDL_GetError());
@@ -160,13 +163,10 @@ void Draw(bool waitForVblank) {
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(presenter.texture, nullptr, &pixels, &pitch) != 0) return;
-    const std::size_t rowBytes = static_cast<std::size_t>(lastWidth) * 2;
-    if (static_cast<std::size_t>(pitch) == rowBytes) {
-        std::memcpy(pixels, lastFrame.data(), rowBytes * lastHeight);
-    } else {
-        for (int y = 0; y < lastHeight; ++y)
-            std::memcpy(static_cast<std::uint8_t*>(pixels) + y * pitch, lastFrame.data() + y * lastWidth, rowBytes);
-    }
+    for (int y = 0; y < lastHeight; ++y)
+        layer::WidenRow(lastFrame.data() + static_cast<std::size_t>(y) * lastWidth,
+                        reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) + y * pitch), lastWidth,
+                        layer::Channels32{});
     SDL_UnlockTexture(presenter.texture);
     const int vsync = waitForVblank ? 1 : 0;
     if (presenter.vsync != vsync) {
