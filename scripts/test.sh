@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${ZARNOK_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja ${ZARNOK_CMAKE_ARGS:-}
+# ZARNOK_CMAKE_ARGS holds several options: split on blanks, on purpose.
+read -r -a cmake_args <<< "${ZARNOK_CMAKE_ARGS:-}"
+cmake -S . -B "$build" -G Ninja "${cmake_args[@]}"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2
