@@ -274,6 +274,41 @@ TextMask RenderText(Font font, float pixelSize, const std::string& text, float t
     return mask;
 }
 
+TextMask RenderFittedGlyph(Font font, float pixelSize, unsigned codepoint, float inkWidth, float embolden, float maxStretch) {
+    FT_Face face = gFaces.at(font);
+    FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(pixelSize * 64), 72, 72);
+    int ascent = static_cast<int>(std::ceil(static_cast<float>(face->size->metrics.ascender) / 64.f));
+    int descent = static_cast<int>(std::ceil(static_cast<float>(-face->size->metrics.descender) / 64.f));
+    // Unhinted, so that the stretch works on the true outline.
+    FT_Load_Glyph(face, FT_Get_Char_Index(face, codepoint), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP);
+    FT_Outline& outline = face->glyph->outline;
+    FT_Outline_Embolden(&outline, static_cast<FT_Pos>(embolden * 64));
+    FT_BBox box;
+    FT_Outline_Get_CBox(&outline, &box);
+    float natural = static_cast<float>(box.xMax - box.xMin) / 64.f;
+    float stretch = std::clamp(inkWidth / natural, 1.f, maxStretch);
+    FT_Matrix m{static_cast<FT_Fixed>(stretch * 65536), 0, 0, 0x10000};
+    FT_Outline_Transform(&outline, &m);
+    FT_Outline_Get_CBox(&outline, &box);
+    // Ink from x = 1 and the baseline at ascent + 1 of the mask.
+    FT_Outline_Translate(&outline, 64 - box.xMin, static_cast<FT_Pos>(embolden * 32));
+    TextMask mask;
+    mask.width = static_cast<int>(std::ceil(static_cast<float>(box.xMax - box.xMin) / 64.f)) + 2;
+    mask.height = ascent + descent + 2;
+    mask.baseline = ascent + 1;
+    mask.coverage.assign(static_cast<std::size_t>(mask.width * mask.height), 0.f);
+    FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL);
+    FT_Bitmap& bm = face->glyph->bitmap;
+    int ox = face->glyph->bitmap_left, oy = mask.baseline - face->glyph->bitmap_top;
+    for (unsigned row = 0; row < bm.rows; ++row)
+        for (unsigned col = 0; col < bm.width; ++col) {
+            int x = ox + static_cast<int>(col), y = oy + static_cast<int>(row);
+            if (x < 0 || y < 0 || x >= mask.width || y >= mask.height) continue;
+            mask.coverage[static_cast<std::size_t>(y * mask.width + x)] = bm.buffer[row * static_cast<unsigned>(bm.pitch) + col] / 255.f;
+        }
+    return mask;
+}
+
 void DrawText(Canvas& canvas, const TextMask& mask, int x, int y, const TextStyle& style) {
     int pad = static_cast<int>(std::ceil(style.outlineWidth)) + 1;
     auto outlineAt = [&](int mx, int my) {

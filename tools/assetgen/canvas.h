@@ -106,6 +106,12 @@ struct TextMask {
 bool InitFonts(const std::string& fontDir);
 enum class Font { Sans, SansBold, SerifBold, SansCondensedBold };
 TextMask RenderText(Font font, float pixelSize, const std::string& text, float tracking = 0);
+// One glyph made bolder by `embolden` pixels of stroke and stretched sideways
+// so that its ink is `inkWidth` pixels wide (no wider than `maxStretch` times
+// its own width), for picture fonts whose boxes are wider than the face's
+// letters. The mask is as tall as RenderText's at the same size, and its ink
+// starts one pixel from its left edge.
+TextMask RenderFittedGlyph(Font font, float pixelSize, unsigned codepoint, float inkWidth, float embolden, float maxStretch);
 
 struct TextStyle {
     Paint fill = Flat({255, 255, 255});  // in canvas pixels relative to the text's top-left

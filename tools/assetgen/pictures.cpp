@@ -17,6 +17,8 @@ namespace {
 constexpr Rgb8 kMagenta{255, 0, 255};
 constexpr Rgb8 kBlack{0, 0, 0};
 constexpr Rgb8 kGreen{24, 255, 0};
+constexpr float kDigitSize = 35;
+constexpr float kLetterSize = 44;
 
 struct Picture {
     int id;
@@ -208,12 +210,15 @@ std::unique_ptr<Canvas> RoundWord() {
     return c;
 }
 
+// The digits fill their 30 x 35 boxes, less the outline and a pixel of ground
+// on each side, so that the places of a number read as one number.
 std::unique_ptr<Canvas> DigitFont() {
     auto c = std::make_unique<Canvas>(330, 35);
+    const float outline = 2.0f;
     for (int d = 0; d < 10; ++d) {
         c->SetClip(d * 30, 0, d * 30 + 30, 35);
-        TextMask m = RenderText(Font::SansBold, 32, std::string(1, static_cast<char>('0' + d)));
-        DrawText(*c, m, d * 30 + (30 - m.width) / 2, 31 - m.baseline, GoldSized(2.2f, 34));
+        TextMask m = RenderFittedGlyph(Font::SansBold, kDigitSize, static_cast<char>('0' + d), 30 - 2 * outline - 3, 1.2f, 1.6f);
+        DrawText(*c, m, d * 30 + (30 - m.width + 1) / 2, 32 - m.baseline, GoldSized(outline, 34));
     }
     c->ClearClip();
     return c;
@@ -229,39 +234,55 @@ std::unique_ptr<Canvas> BoxPicture() {
 // ---- 134 letter font ----
 const int kEdges[28] = {0, 35, 62, 94, 134, 165, 198, 230, 265, 14, 37, 68, 87, 142, 177, 211, 243, 44, 79, 105, 133, 167, 202, 257, 296, 35, 70, 100};
 
-TextMask Narrow(const TextMask& m, int width) {
-    TextMask out = m;
-    out.width = width;
-    out.coverage.assign(static_cast<std::size_t>(width * m.height), 0.f);
-    float k = static_cast<float>(m.width) / static_cast<float>(width);
+// The face's dot of an i or j, once made bolder, runs into the stem and reads
+// as an l; the dotless letter gets a dot of its own instead, as wide as the
+// stem's top and far enough above it that their outlines keep ground between.
+void AddDot(TextMask& m, float gap) {
+    int top = 0;
+    auto solid = [&](int x, int y) { return m.At(x, y) > 0.5f; };
+    auto rowSolid = [&](int y) {
+        for (int x = 0; x < m.width; ++x)
+            if (solid(x, y)) return true;
+        return false;
+    };
+    while (top < m.height && !rowSolid(top)) ++top;
+    // The stem is the rightmost run of solid pixels of that row (the j's hook lies left).
+    int right = m.width - 1;
+    while (right > 0 && !solid(right, top)) --right;
+    int left = right;
+    while (left > 0 && solid(left - 1, top)) --left;
+    float cx = static_cast<float>(left + right + 1) / 2, hw = static_cast<float>(right + 1 - left) / 2;
+    float bottom = static_cast<float>(top) - gap, hh = 3.5f;
+    Shape dot = Box(cx, bottom - hh, hw, hh, 2.5f);
     for (int y = 0; y < m.height; ++y)
-        for (int x = 0; x < width; ++x) {
-            // Average the source columns this column covers.
-            float x0 = static_cast<float>(x) * k, x1 = x0 + k, sum = 0;
-            for (int sx = static_cast<int>(x0); sx < static_cast<int>(std::ceil(x1)); ++sx) {
-                float w = std::min(x1, static_cast<float>(sx + 1)) - std::max(x0, static_cast<float>(sx));
-                sum += m.At(sx, y) * w;
-            }
-            out.coverage[static_cast<std::size_t>(y * width + x)] = sum / k;
+        for (int x = 0; x < m.width; ++x) {
+            float cover = Clamp01(0.5f - dot(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f));
+            float& c = m.coverage[static_cast<std::size_t>(y * m.width + x)];
+            c = std::max(c, cover);
         }
-    return out;
 }
 
+// Every letter fills its box but for its outline and a pixel of ground on each
+// side, stretched sideways where the box is wider than the face's letter, so
+// that a name reads as one word.
 std::unique_ptr<Canvas> LetterFont(std::vector<std::array<int, 4>>& boxes) {
     auto c = std::make_unique<Canvas>(310, 220);
+    const float outline = 2.0f;
     for (int g = 0; g < 27; ++g) {
         int left = kEdges[g], right = kEdges[g + 1];
         if (right - left < 0) left = 0;
         int top = (g / 8) * 55;
         boxes.push_back({left, top, right, top + 55});
         if (g == 26) continue;  // the blank glyph stays ground
-        std::string letter(1, static_cast<char>('a' + g));
-        TextMask m = RenderText(Font::SansBold, 40, letter);
-        // A letter too wide for its box with its outline is narrowed, not
-        // shrunk, so that every letter keeps the same height.
-        if (m.width + 4 > right - left) m = Narrow(m, right - left - 4);
+        char letter = static_cast<char>('a' + g);
+        bool dotted = letter == 'i' || letter == 'j';
+        // U+0131 and U+0237 are the dotless i and j.
+        unsigned codepoint = letter == 'i' ? 0x131u : (letter == 'j' ? 0x237u : static_cast<unsigned>(letter));
+        float ink = static_cast<float>(right - left) - 2 * outline - 2;
+        TextMask m = RenderFittedGlyph(Font::SansBold, kLetterSize, codepoint, ink, 1.5f, 1.7f);
+        if (dotted) AddDot(m, 2 * outline + 2);
         c->SetClip(left, top, right, top + 55);
-        DrawText(*c, m, left + (right - left - m.width) / 2, top + 41 - m.baseline, GoldSized(2.0f, 46));
+        DrawText(*c, m, left + (right - left - m.width + 1) / 2, top + 42 - m.baseline, GoldSized(outline, 46));
     }
     c->ClearClip();
     return c;
@@ -340,11 +361,13 @@ std::unique_ptr<Canvas> GameOverPanel(std::vector<std::array<int, 4>>& guides) {
                     Plain(Hex(0xBFF0C8), Hex(0x14301C), 1.4f));
     // (The final score is drawn between these lines, at y 100 to 135.)
     DrawTextCentred(*c, Font::Sans, 18, "Type your name and press Enter", 298.5f, 163, Plain(Hex(0xFFF0D0), Hex(0x2A1A40), 1.2f));
-    // Input frame around the name line (32, 181)-(562, 236).
-    Shape outer = Box(297, 208.5f, 269, 31.5f, 6);
-    Shape inner = Box(297, 208.5f, 267, 29.5f, 5);
+    // Input frame around the name line (32, 181)-(562, 236): the letters' ink
+    // lies in rows 1 to 51 of the line, so the frame hugs those rows and keeps
+    // clear of the panel's border below it.
+    Shape outer = Box(297, 206.5f, 269, 27, 6);
+    Shape inner = Box(297, 206.5f, 267, 25.5f, 5);
     c->Draw(one, outer, Hex(0xE8C878));
-    c->Draw(one, inner, VerticalGradient(179, Hex(0x0E0A22), 238, Hex(0x1E1640)));
+    c->Draw(one, inner, VerticalGradient(181, Hex(0x0E0A22), 232, Hex(0x1E1640)));
     guides.push_back({32, 181, 562, 236});
     guides.push_back({200, 100, 397, 135});
     return c;
@@ -378,10 +401,14 @@ std::unique_ptr<Canvas> Instructions() {
         {320, "Spectres:", "keep them away from him, they make him", "angrier. If his temper boils over, it's over."},
         {386, "Right button:", "make him swear, for a point each time.", ""},
     };
+    // The descriptions start a clear gap after the widest label.
+    int leadWidth = 0;
+    for (const Row& r : rows) leadWidth = std::max(leadWidth, RenderText(Font::SansBold, 20, r.lead).width);
+    const int leadX = 132, textX = leadX + leadWidth + 16;
     for (const Row& r : rows) {
-        DrawTextAt(*c, Font::SansBold, 20, r.lead, 150, static_cast<int>(r.y), strong);
-        DrawTextAt(*c, Font::Sans, 20, r.line1, 305, static_cast<int>(r.y), text);
-        if (r.line2[0]) DrawTextAt(*c, Font::Sans, 20, r.line2, 305, static_cast<int>(r.y + 26), text);
+        DrawTextAt(*c, Font::SansBold, 20, r.lead, leadX, static_cast<int>(r.y), strong);
+        DrawTextAt(*c, Font::Sans, 20, r.line1, textX, static_cast<int>(r.y), text);
+        if (r.line2[0]) DrawTextAt(*c, Font::Sans, 20, r.line2, textX, static_cast<int>(r.y + 26), text);
     }
     // Little pictures beside the rows, centred on x 95 and on each row's text.
     auto at = [](float s, float lx, float ly, float cx, float cy) { return Place{cx - lx * s, cy - ly * s, s}; };
@@ -407,7 +434,7 @@ std::unique_ptr<Canvas> Instructions() {
         x += k.width + 12 + static_cast<float>(w) + 48;
     }
     TextStyle prompt = GoldSized(2.5f, 34);
-    DrawTextCentred(*c, Font::SansBold, 30, "Press Space to play", 400, 548, prompt);
+    DrawTextCentred(*c, Font::SansBold, 30, "Press Space to return to the title", 400, 548, prompt);
     return c;
 }
 
