@@ -5,7 +5,7 @@
 #include "objects/box.h"
 #include "objects/cursor_figure.h"
 #include "objects/drink.h"
-#include "objects/hazard_figure.h"
+#include "objects/spectre.h"
 #include "objects/wanderer.h"
 #include "scores/score_panel.h"
 #include "shell/globals.h"

@@ -30,6 +30,6 @@ constexpr int kRageWave = 146;
 constexpr int kEatBoxWave = 147;
 constexpr int kSpectreTouchWave = 148;
 constexpr int kInterludeWave = 149;
-constexpr int kSpectreWave = 150;
+constexpr int kSpectreAppearWave = 150;
 
 }  // namespace res

@@ -8,7 +8,7 @@
 
 #include "objects/box.h"
 #include "objects/drink.h"
-#include "objects/hazard_figure.h"
+#include "objects/spectre.h"
 #include "objects/sprite.h"
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"

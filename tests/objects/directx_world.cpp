@@ -3,7 +3,7 @@
 #include "objects/box.h"
 #include "objects/cursor_figure.h"
 #include "objects/drink.h"
-#include "objects/hazard_figure.h"
+#include "objects/spectre.h"
 #include "objects/wanderer.h"
 #include "shell/globals.h"
 #include "sound_buffers.h"

@@ -7,7 +7,7 @@
 #include "objects/cursor_figure.h"
 #include "objects/drink.h"
 #include "objects/game_random.h"
-#include "objects/hazard_figure.h"
+#include "objects/spectre.h"
 #include "objects/sprite.h"
 #include "objects/wanderer.h"
 #include "shell/globals.h"
@@ -539,7 +539,7 @@ TEST_F(SpectreTest, BirthFromTheSequenceWithItsSound) {
     EXPECT_EQ(spectre.srcRect, &spectre.frameRect);
     EXPECT_TRUE(SameRect(spectre.frameRect, Frame(0, 0)));
     EXPECT_TRUE(IsPlaying(spectre.sound));
-    IDirectSoundBuffer* reference = LoadWavToBuffer(directSound, res::kSpectreWave);
+    IDirectSoundBuffer* reference = LoadWavToBuffer(directSound, res::kSpectreAppearWave);
     ASSERT_NE(reference, nullptr);
     EXPECT_EQ(SoundBytes(spectre.sound), SoundBytes(reference));
     reference->Release();

@@ -10,7 +10,7 @@
 #include "objects/box.h"
 #include "objects/cursor_figure.h"
 #include "objects/drink.h"
-#include "objects/hazard_figure.h"
+#include "objects/spectre.h"
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"

@@ -510,7 +510,7 @@ bool MakePictures(const std::string& resDir, const std::string& docsDir) {
     add(109, "starfield.bmp", Starfield(), kBlack, false);
     add(110, "wanderer.bmp", WandererSheet(), kMagenta, true, grid(100, 100, 5, 4));
     add(111, "drinks.bmp", Drinks(), kMagenta, true, {{0, 0, 50, 100}, {50, 0, 90, 50}, {50, 50, 90, 100}});
-    add(113, "hazard_figure.bmp", SpectreSheet(), kMagenta, true, grid(100, 100, 6, 2));
+    add(113, "spectre.bmp", SpectreSheet(), kMagenta, true, grid(100, 100, 6, 2));
     add(115, "cursor_figure.bmp", CursorFigure(), kMagenta, true);
     add(121, "status_bar.bmp", StatusBar(), kGreen, true, {{155, 0, 215, 35}, {390, 0, 540, 35}, {725, 0, 785, 35}});
     add(125, "title.bmp", Title(), kBlack, true, {{50, 400, 750, 500}});

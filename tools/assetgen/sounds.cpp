@@ -631,8 +631,8 @@ bool MakeSounds(const std::string& resDir) {
     };
     const Item items[] = {{"swear1.wav", Swear1},      {"fall_asleep.wav", FallAsleep}, {"gulp.wav", Gulp},
                           {"swear2.wav", Swear2},      {"swear3.wav", Swear3},          {"swear4.wav", Swear4},
-                          {"rage.wav", Rage},          {"eat_box.wav", EatBox},         {"hazard_touch.wav", SpectreTouch},
-                          {"interlude.wav", Interlude}, {"hazard_appear.wav", SpectreAppear}};
+                          {"rage.wav", Rage},          {"eat_box.wav", EatBox},         {"spectre_touch.wav", SpectreTouch},
+                          {"interlude.wav", Interlude}, {"spectre_appear.wav", SpectreAppear}};
     bool ok = true;
     for (const Item& item : items) {
         std::fprintf(stderr, "  sound %s\n", item.file);

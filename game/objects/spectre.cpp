@@ -1,4 +1,4 @@
-#include "objects/hazard_figure.h"
+#include "objects/spectre.h"
 
 #include "objects/game_random.h"
 #include "shell/globals.h"
@@ -29,7 +29,7 @@ Spectre::Spectre(int maxSpeed)
     velY = 1 + RandomScaled(maxSpeed);
     srcRect = &frameRect;
     // Each spectre has a buffer of its own, so that several can sound at once.
-    sound = LoadWavToBuffer(directSound, res::kSpectreWave);
+    sound = LoadWavToBuffer(directSound, res::kSpectreAppearWave);
     if (sound != nullptr) {
         sound->Play(0, 0, 0);
     }

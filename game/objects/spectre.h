@@ -1,4 +1,4 @@
-// A hazard: it materialises, bounces about, and makes a roaming Wanderer it
+// A spectre: it materialises, bounces about, and makes a roaming Wanderer it
 // touches angrier before it dematerialises again.
 #pragma once
 
