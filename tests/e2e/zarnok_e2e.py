@@ -259,9 +259,6 @@ class XServer:
             rows.append([tuple(line[i:i + 3]) for i in range(0, WIDTH * 3, 3)])
         return Picture(WIDTH, HEIGHT, rows)
 
-    def save_screenshot(self, path):
-        subprocess.run(["import", "-display", self.display, "-window", "root", path], timeout=30, check=True)
-
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env(), timeout=30, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -471,8 +468,6 @@ def scenario_whole_game(run):
     # The rows scroll through the box on the title.
     box = (50, 400, 750, 500)
     run.wait_for(lambda shot: differs(shot, first, box), "the hiscore rows to scroll")
-    if run.args.shots:
-        x.save_screenshot(os.path.join(run.args.shots, "screenshot-title.png"))
 
     x.key("i")
     run.wait_for(s.is_instructions, "the instructions")
@@ -511,8 +506,6 @@ def scenario_whole_game(run):
         except Failure:
             if attempt == 5:
                 raise
-    if run.args.shots:
-        x.save_screenshot(os.path.join(run.args.shots, "screenshot-play.png"))
 
     x.key("p")
     time.sleep(0.4)
@@ -542,8 +535,6 @@ def scenario_whole_game(run):
     run.wait_for(s.is_name_entry, "the name entry")
     x.key("a", "d", "a")
     run.wait_for(lambda shot: s.name_shows(shot, "ada"), "the typed letters")
-    if run.args.shots:
-        x.save_screenshot(os.path.join(run.args.shots, "screenshot-name-entry.png"))
 
     x.key("Return")
     place = next(i for i, (_, sc) in enumerate(TABLE) if sc <= score)
@@ -640,14 +631,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--zarnok", required=True, help="the program")
     parser.add_argument("--resources", required=True, help="the game's resource folder")
-    parser.add_argument("--shots", help="save screenshots of title, play and name entry here")
     parser.add_argument("--keep", action="store_true", help="keep the play folders")
     parser.add_argument("scenarios", nargs="*", help="which to run (default: all)")
     args = parser.parse_args()
     args.zarnok = os.path.abspath(args.zarnok)
     args.resources = os.path.abspath(args.resources)
-    if args.shots:
-        args.shots = os.path.abspath(args.shots)
 
     missing = [tool for tool in ("Xvfb", "xdotool", "import") if shutil.which(tool) is None]
     if missing:
