@@ -15,7 +15,6 @@
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
-#include "scores/name_entry.h"
 #include "scores/score_panel.h"
 #include "scores/text_line.h"
 #include "shell/globals.h"
@@ -69,8 +68,8 @@ int GameApp::InitApp() {
     musicEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 
     char musicFile[] = "music.zk";
-    musicStream = std::make_unique<StreamBufferHandler>(directSound, musicFile, kMusicBufferBytes, kMusicSegments,
-                                                        musicEvent, musicEvent);
+    musicStream = new StreamBufferHandler(directSound, musicFile, kMusicBufferBytes, kMusicSegments,
+                                          musicEvent, musicEvent);
     musicBuffer = musicStream->GetBuffer();
     if (musicBuffer == nullptr) {
         FatalError("Failed to load music buffer.");
@@ -94,11 +93,11 @@ int GameApp::InitApp() {
         return 0;
     }
 
-    wanderer = std::make_unique<Wanderer>(400, 300);
-    cursor = std::make_unique<CursorFigure>(400, 300);
-    scorePanel = std::make_unique<ScorePanel>(0, 20);
-    hiscores = std::make_unique<HiscoreTable>();
-    box.reset();
+    wanderer = new Wanderer(400, 300);
+    cursor = new CursorFigure(400, 300);
+    scorePanel = new ScorePanel(0, 20);
+    hiscores = new HiscoreTable();
+    box = nullptr;
 
     if (!hiscores->LoadFromFile("hiscores.zk")) {
         FatalError("Failed to load hiscore table.");

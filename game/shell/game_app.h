@@ -12,7 +12,6 @@
 #include <dinput.h>
 
 #include <cstdint>
-#include <memory>
 
 #include "vorlap.h"
 
@@ -91,7 +90,7 @@ protected:
     std::int32_t roundIntroStart = 0;
     IDirectSoundBuffer* musicBuffer = nullptr;
     IDirectSoundBuffer* interludeBuffer = nullptr;
-    std::unique_ptr<StreamBufferHandler> musicStream;
+    StreamBufferHandler* musicStream = nullptr;
     IDirectDrawSurface7* primary = nullptr;
     IDirectDrawSurface7* backBuffer = nullptr;
     IDirectDrawSurface7* background = nullptr;
@@ -106,15 +105,15 @@ protected:
     std::int32_t spectreCap = 0;
     std::int32_t spectreSpeed = 0;
     std::int32_t score = 0;
-    std::unique_ptr<Wanderer> wanderer;
-    std::unique_ptr<Drink> drinkList[kMaxDrinks];
-    std::unique_ptr<CursorFigure> cursor;
-    std::unique_ptr<Spectre> spectreList[kMaxSpectres];
-    std::unique_ptr<ScorePanel> scorePanel;
-    std::unique_ptr<HiscoreTable> hiscores;
-    std::unique_ptr<Box> box;
-    std::unique_ptr<NameEntry> nameEntry;
-    std::unique_ptr<DigitCounter> finalScore;
+    Wanderer* wanderer = nullptr;
+    Drink* drinkList[kMaxDrinks] = {};
+    CursorFigure* cursor = nullptr;
+    Spectre* spectreList[kMaxSpectres] = {};
+    ScorePanel* scorePanel = nullptr;
+    HiscoreTable* hiscores = nullptr;
+    Box* box = nullptr;
+    NameEntry* nameEntry = nullptr;
+    DigitCounter* finalScore = nullptr;
     std::int32_t state = Title;
     std::int32_t round = 0;
 

@@ -109,7 +109,7 @@ void GameApp::PlayFrame(DWORD tick) {
 
 void GameApp::DropDrink(int x, int y) {
     if (drinkCount < kMaxDrinks) {
-        drinkList[drinkCount] = std::make_unique<Drink>(x, y);
+        drinkList[drinkCount] = new Drink(x, y);
         ++drinkCount;
     }
 }
@@ -158,9 +158,9 @@ void GameApp::CheckContacts() {
 void GameApp::ConsumeDrink(int i) {
     if (!wanderer->TakeDrink()) return;
     --drinkCount;
-    // Freed before the last one moves in: when i is the last slot there is no move.
-    drinkList[i].reset();
-    drinkList[i] = std::move(drinkList[drinkCount]);
+    delete drinkList[i];
+    drinkList[i] = drinkList[drinkCount];
+    drinkList[drinkCount] = nullptr;
     AddScore(kDrinkPoints);
     ++drinksTaken;
     scorePanel->SetValues(-1, -1, drinksTaken);
@@ -168,7 +168,7 @@ void GameApp::ConsumeDrink(int i) {
 
 void GameApp::SpawnSpectre() {
     if (spectreCount < spectreCap) {
-        spectreList[spectreCount] = std::make_unique<Spectre>(spectreSpeed);
+        spectreList[spectreCount] = new Spectre(spectreSpeed);
         ++spectreCount;
     }
 }
@@ -182,17 +182,19 @@ void GameApp::SpectreContact(int i) {
 
 void GameApp::RemoveSpectre(int i) {
     --spectreCount;
-    spectreList[i].reset();
-    spectreList[i] = std::move(spectreList[spectreCount]);
+    delete spectreList[i];
+    spectreList[i] = spectreList[spectreCount];
+    spectreList[spectreCount] = nullptr;
 }
 
 void GameApp::SpawnBox() {
-    if (box == nullptr && wanderer->state < 0) box = std::make_unique<Box>();
+    if (box == nullptr && wanderer->state < 0) box = new Box();
 }
 
 void GameApp::BoxReached() {
     if (wanderer->GoToBed()) {
-        box.reset();
+        delete box;
+        box = nullptr;
         AddScore(kBoxPoints);
     }
 }

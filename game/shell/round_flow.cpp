@@ -59,7 +59,8 @@ void GameApp::StartRound() {
 void GameApp::RoundComplete() {
     score += (round + kRoundOffset) * kBonusPerStep;
     DestroyLists();
-    box.reset();
+    delete box;
+    box = nullptr;
     musicBuffer->Stop();
     interludeBuffer->Play(0, 0, DSBPLAY_LOOPING);
     StartRound();
@@ -74,9 +75,9 @@ void GameApp::GameOver() {
 
     if (score > hiscores->TenthScore()) {
         state = EnteringName;
-        nameEntry = std::make_unique<NameEntry>(132, 356, 530);
+        nameEntry = new NameEntry(132, 356, 530);
         const int digits = static_cast<int>(std::log10(static_cast<double>(score))) + 1;
-        finalScore = std::make_unique<DigitCounter>((800 - kGlyphWidth * digits) / 2, 275, digits, score);
+        finalScore = new DigitCounter((800 - kGlyphWidth * digits) / 2, 275, digits, score);
         return;
     }
 
@@ -89,16 +90,20 @@ void GameApp::FinishNameEntry() {
     // This first picture still shows the old table; the next redraw the new one.
     ComposeTitle();
     hiscores->AddEntry(nameEntry->name, score, "hiscores.zk");
-    nameEntry.reset();
-    finalScore.reset();
+    delete nameEntry;
+    nameEntry = nullptr;
+    delete finalScore;
+    finalScore = nullptr;
 }
 
 void GameApp::DestroyLists() {
     for (int i = 0; i < spectreCount; ++i) {
-        spectreList[i].reset();
+        delete spectreList[i];
+        spectreList[i] = nullptr;
     }
     for (int i = 0; i < drinkCount; ++i) {
-        drinkList[i].reset();
+        delete drinkList[i];
+        drinkList[i] = nullptr;
     }
     spectreCount = 0;
     drinkCount = 0;

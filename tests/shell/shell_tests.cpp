@@ -37,9 +37,12 @@ protected:
     // the Wanderer calm in the middle and every tick stamp at 0.
     void SetUp() override {
         ClearField();
-        game.box.reset();
-        game.nameEntry.reset();
-        game.finalScore.reset();
+        delete game.box;
+        game.box = nullptr;
+        delete game.nameEntry;
+        game.nameEntry = nullptr;
+        delete game.finalScore;
+        game.finalScore = nullptr;
         game.state = Title;
         game.score = 0;
         game.round = 0;
@@ -70,8 +73,8 @@ protected:
     }
 
     void ClearField() {
-        for (int i = 0; i < game.drinkCount; ++i) game.drinkList[i].reset();
-        for (int i = 0; i < game.spectreCount; ++i) game.spectreList[i].reset();
+        for (int i = 0; i < game.drinkCount; ++i) delete game.drinkList[i];
+        for (int i = 0; i < game.spectreCount; ++i) delete game.spectreList[i];
         game.drinkCount = 0;
         game.spectreCount = 0;
     }
@@ -102,7 +105,7 @@ protected:
         spectre->x = x;
         spectre->y = y;
         spectre->phase = phase;
-        game.spectreList[game.spectreCount++].reset(spectre);
+        game.spectreList[game.spectreCount++] = spectre;
         return spectre;
     }
 };
@@ -297,12 +300,12 @@ TEST_F(ShellTest, TakenDrinkIsReplacedByTheLastWhichWaitsForTheNextPass) {
     game.DropDrink(410, 300);  // within reach
     game.DropDrink(700, 500);  // far
     game.DropDrink(400, 310);  // within reach, moved into slot 0 when the first goes
-    Drink* third = game.drinkList[2].get();
+    Drink* third = game.drinkList[2];
     double dx = 0;
     double dy = 0;
     const double nearest = game.FindNearestDrink(&dx, &dy);
     EXPECT_EQ(game.drinkCount, 2);
-    EXPECT_EQ(game.drinkList[0].get(), third);
+    EXPECT_EQ(game.drinkList[0], third);
     EXPECT_EQ(game.drinksTaken, 1);
     // The taken drink still steers this frame: it was the first of the nearest.
     EXPECT_DOUBLE_EQ(nearest, 10.0);
@@ -334,11 +337,11 @@ TEST_F(ShellTest, GoneSpectreIsRemovedAndTheMovedOneWaitsForTheNextPass) {
     (void)first;
     game.CheckContacts();
     ASSERT_EQ(game.spectreCount, 2);
-    EXPECT_EQ(game.spectreList[0].get(), third);
-    EXPECT_EQ(game.spectreList[1].get(), second);
+    EXPECT_EQ(game.spectreList[0], third);
+    EXPECT_EQ(game.spectreList[1], second);
     game.CheckContacts();
     ASSERT_EQ(game.spectreCount, 1);
-    EXPECT_EQ(game.spectreList[0].get(), second);
+    EXPECT_EQ(game.spectreList[0], second);
 }
 
 // ---- the mouse in play -----------------------------------------------------
@@ -518,7 +521,7 @@ TEST_F(ShellTest, ActiveSpectreCostsFiftyOnlyWhileHeRoams) {
 
 TEST_F(ShellTest, BoxReachedGivesAHundredAndIsGone) {
     PlaceWanderer(400, 300);
-    game.box = std::make_unique<Box>();
+    game.box = new Box();
     game.box->x = 410;
     game.box->y = 300;
     game.CheckContacts();
@@ -556,7 +559,7 @@ TEST_F(ShellTest, WonRoundAddsItsBonusClearsTheFieldAndStartsTheNext) {
     EnterPlay();
     game.DropDrink(100, 500);
     AddSpectre(700, 500, Active);
-    game.box = std::make_unique<Box>();
+    game.box = new Box();
     game.RoundComplete();
     EXPECT_EQ(game.score, 500);
     EXPECT_EQ(game.round, 2);
@@ -591,13 +594,13 @@ TEST_F(ShellTest, LostWandererEndsTheGameInTheFrame) {
 TEST_F(ShellTest, BoxOutWhenTheGameIsLostStaysForTheNextGame) {
     EnterPlay();
     Box* left = new Box();
-    game.box.reset(left);
+    game.box = left;
     game.DropDrink(100, 500);
     game.GameOver();
-    EXPECT_EQ(game.box.get(), left);
+    EXPECT_EQ(game.box, left);
     EXPECT_EQ(game.drinkCount, 0);
     game.NewGame();
-    EXPECT_EQ(game.box.get(), left);
+    EXPECT_EQ(game.box, left);
 }
 
 TEST_F(ShellTest, ScoreMustBeatTheTenthToEnterAName) {
