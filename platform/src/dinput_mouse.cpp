@@ -49,6 +49,30 @@ std::vector<Mouse*>& Registry() {
     static std::vector<Mouse*> devices;
     return devices;
 }
+// The one event observer of the mouse service, held while any device lives.
+// One per device would feed every device once per observer, so two devices
+// would each read every motion twice. Guarded by RegistryGuard.
+int serviceObserver = 0;
+
+void FromSdl(const SDL_Event& event);
+
+// Enters a new device in the registry, starting the service's observer with the first.
+void Enlist(Mouse* device) {
+    std::lock_guard<std::mutex> lock(RegistryGuard());
+    Registry().push_back(device);
+    if (serviceObserver == 0) serviceObserver = layer::AddSdlEventObserver(FromSdl);
+}
+
+// Takes a device out of the registry (RegistryGuard held), ending the
+// service's observer with the last.
+void DelistLocked(Mouse* device) {
+    auto& devices = Registry();
+    devices.erase(std::remove(devices.begin(), devices.end(), device), devices.end());
+    if (devices.empty() && serviceObserver != 0) {
+        layer::RemoveSdlEventObserver(serviceObserver);
+        serviceObserver = 0;
+    }
+}
 
 void Broadcast(const Input& input);
 
@@ -57,11 +81,7 @@ class Mouse final : public com::Object<IDirectInputDevice7A, IID_IUnknown, IID_I
 public:
     explicit Mouse(IUnknown* parent) : parent_(parent) {
         parent_->AddRef();
-        {
-            std::lock_guard<std::mutex> lock(RegistryGuard());
-            Registry().push_back(this);
-        }
-        observer_ = layer::AddSdlEventObserver([](const SDL_Event& event) { FromSdl(event); });
+        Enlist(this);
         activation_ = layer::AddActivationListener([this](bool active) { OnActivation(active); });
     }
 
@@ -72,10 +92,7 @@ public:
             // takes hold of a device that is going away.
             std::lock_guard<std::mutex> lock(RegistryGuard());
             left = --references;
-            if (left == 0) {
-                auto& devices = Registry();
-                devices.erase(std::remove(devices.begin(), devices.end(), this), devices.end());
-            }
+            if (left == 0) DelistLocked(this);
         }
         if (left == 0) delete this;
         return left;
@@ -304,7 +321,6 @@ public:
 
 private:
     ~Mouse() {
-        layer::RemoveSdlEventObserver(observer_);
         layer::RemoveActivationListener(activation_);
         if (acquired_ && (cooperation_ & DISCL_EXCLUSIVE)) CapturePointer(false);
         parent_->Release();
@@ -322,36 +338,6 @@ private:
     static void CapturePointer(bool capture) {
         if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
         SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE);
-    }
-
-    static void FromSdl(const SDL_Event& event) {
-        Input input{};
-        switch (event.type) {
-        case SDL_MOUSEMOTION:
-            input.type = Input::Type::Motion;
-            input.dx = event.motion.xrel;
-            input.dy = event.motion.yrel;
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            input.type = Input::Type::Button;
-            input.down = event.type == SDL_MOUSEBUTTONDOWN;
-            switch (event.button.button) {
-            case SDL_BUTTON_LEFT: input.button = 0; break;
-            case SDL_BUTTON_RIGHT: input.button = 1; break;
-            case SDL_BUTTON_MIDDLE: input.button = 2; break;
-            case SDL_BUTTON_X1: input.button = 3; break;
-            default: return;
-            }
-            break;
-        case SDL_MOUSEWHEEL:
-            input.type = Input::Type::Wheel;
-            input.notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-            break;
-        default:
-            return;
-        }
-        Broadcast(input);
     }
 
     void OnActivation(bool active) {
@@ -391,7 +377,6 @@ private:
     }
 
     IUnknown* parent_;
-    int observer_ = 0;
     int activation_ = 0;
     std::mutex guard_;
     const DIDATAFORMAT* format_ = nullptr;
@@ -406,6 +391,36 @@ private:
     bool overflow_ = false;
     DWORD sequence_ = 0;
 };
+
+void FromSdl(const SDL_Event& event) {
+    Input input{};
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        input.type = Input::Type::Motion;
+        input.dx = event.motion.xrel;
+        input.dy = event.motion.yrel;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        input.type = Input::Type::Button;
+        input.down = event.type == SDL_MOUSEBUTTONDOWN;
+        switch (event.button.button) {
+        case SDL_BUTTON_LEFT: input.button = 0; break;
+        case SDL_BUTTON_RIGHT: input.button = 1; break;
+        case SDL_BUTTON_MIDDLE: input.button = 2; break;
+        case SDL_BUTTON_X1: input.button = 3; break;
+        default: return;
+        }
+        break;
+    case SDL_MOUSEWHEEL:
+        input.type = Input::Type::Wheel;
+        input.notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        break;
+    default:
+        return;
+    }
+    Broadcast(input);
+}
 
 void Broadcast(const Input& input) {
     std::vector<Mouse*> devices;

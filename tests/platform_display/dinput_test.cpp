@@ -6,6 +6,7 @@
 #include <dinput.h>
 
 #include "seam/faults.h"
+#include "seam/input.h"
 #include "seam/mouse.h"
 
 namespace {
@@ -211,4 +212,33 @@ TEST(MouseForeground, LosingTheForegroundLosesTheDevice) {
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(mouse->Release(), 0u);
     EXPECT_EQ(input->Release(), 0u);
+}
+
+TEST_F(MouseTest, TwoDevicesEachSeeEveryMotionOnce) {
+    // The window system's own motion event, through the one pump; a second
+    // device must not double what either reads.
+    TestWindow window;
+    IDirectInputDevice7A* second = nullptr;
+    ASSERT_EQ(input->CreateDeviceEx(GUID_SysMouse, IID_IDirectInputDevice7A, reinterpret_cast<void**>(&second),
+                                    nullptr),
+              DI_OK);
+    ASSERT_EQ(second->SetDataFormat(&c_dfDIMouse), DI_OK);
+    ASSERT_EQ(second->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND), DI_OK);
+    ASSERT_EQ(mouse->Acquire(), DI_OK);
+    ASSERT_EQ(second->Acquire(), DI_OK);
+    seam::PushMouseMotion(window.handle(), 100, 100, 7, -2);
+    ::Drain();
+    for (IDirectInputDevice7A* device : {mouse, second}) {
+        DIMOUSESTATE state{};
+        ASSERT_EQ(device->GetDeviceState(sizeof(state), &state), DI_OK);
+        EXPECT_EQ(state.lX, 7);
+        EXPECT_EQ(state.lY, -2);
+    }
+    // With one device gone the other still hears the window system.
+    EXPECT_EQ(second->Release(), 0u);
+    seam::PushMouseMotion(window.handle(), 101, 100, 1, 0);
+    ::Drain();
+    DIMOUSESTATE state{};
+    ASSERT_EQ(mouse->GetDeviceState(sizeof(state), &state), DI_OK);
+    EXPECT_EQ(state.lX, 1);
 }
