@@ -337,6 +337,7 @@ BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int bufferMax);
 int WINAPI GetClassNameA(HWND window, LPSTR buffer, int bufferMax);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI ClientToScreen(HWND window, LPPOINT point);
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
 LONG WINAPI GetWindowLongA(HWND window, int index);

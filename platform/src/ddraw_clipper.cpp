@@ -6,7 +6,7 @@
 
 #include "com_object.h"
 #include "ddraw_internal.h"
-#include "layer_log.h"
+#include "winuser.h"
 
 namespace layer::ddraw {
 
@@ -14,10 +14,21 @@ class Clipper final : public com::Object<IDirectDrawClipper, IID_IUnknown, IID_I
 public:
     HRESULT STDMETHODCALLTYPE GetClipList(LPRECT rect, LPRGNDATA clipList, LPDWORD size) override {
         if (!size) return DDERR_INVALIDPARAMS;
-        if (window_) return layer::Unimplemented("IDirectDrawClipper::GetClipList of a window", DDERR_UNSUPPORTED);
-        if (!hasList_) return DDERR_NOCLIPLIST;
+        std::vector<RECT> source;
+        if (window_) {
+            // The window's client area on the screen; windows of the layer
+            // overlap nothing that would cut it into parts.
+            RECT client;
+            POINT origin{0, 0};
+            if (!GetClientRect(window_, &client) || !ClientToScreen(window_, &origin)) return DDERR_GENERIC;
+            OffsetRect(&client, origin.x, origin.y);
+            if (client.left < client.right && client.top < client.bottom) source.push_back(client);
+        } else {
+            if (!hasList_) return DDERR_NOCLIPLIST;
+            source = rects_;
+        }
         std::vector<RECT> rects;
-        for (const RECT& r : rects_) {
+        for (const RECT& r : source) {
             if (!rect) {
                 rects.push_back(r);
                 continue;

@@ -21,6 +21,7 @@ constexpr DWORD kUnsupportedCaps = DDSCAPS_OVERLAY | DDSCAPS_TEXTURE | DDSCAPS_3
                                    DDSCAPS_MIPMAP | DDSCAPS_ALPHA | DDSCAPS_LIVEVIDEO | DDSCAPS_HWCODEC |
                                    DDSCAPS_MODEX | DDSCAPS_VIDEOPORT | DDSCAPS_PALETTE | DDSCAPS_OWNDC;
 constexpr int kMaxSurfaceSide = 16384;
+constexpr DWORD kMaxBackBuffers = 3;
 
 bool IsDisplayFormat(const DDPIXELFORMAT& format) {
     return format.dwSize == sizeof(DDPIXELFORMAT) && (format.dwFlags & DDPF_RGB) && format.dwRGBBitCount == 16 &&
@@ -131,53 +132,61 @@ HRESULT STDMETHODCALLTYPE DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIR
     }
     const DWORD memoryCaps = (caps & DDSCAPS_VIDEOMEMORY) ? DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM
                                                           : DDSCAPS_SYSTEMMEMORY;
+    // DirectDraw marks the front and back buffers itself; a caller naming
+    // them, or asking for memory it may not read, describes no surface it makes.
+    if (caps & (DDSCAPS_FRONTBUFFER | DDSCAPS_WRITEONLY)) return DDERR_INVALIDCAPS;
+    const bool chain = (caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) != 0;
+    DWORD backCount = 0;
+    if (chain) {
+        if ((caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) != (DDSCAPS_FLIP | DDSCAPS_COMPLEX) ||
+            (caps & DDSCAPS_BACKBUFFER))
+            return DDERR_INVALIDCAPS;
+        if (!(desc->dwFlags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0) return DDERR_INVALIDCAPS;
+        backCount = desc->dwBackBufferCount;
+        if (backCount > kMaxBackBuffers) return DDERR_INVALIDPARAMS;
+    }
 
     if (caps & DDSCAPS_PRIMARYSURFACE) {
         if (desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
         if (caps & (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_BACKBUFFER)) return DDERR_INVALIDCAPS;
+        if (!chain && (desc->dwFlags & DDSD_BACKBUFFERCOUNT)) return DDERR_INVALIDCAPS;
+        if (chain && !(level_ & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
         if (primaryExists_) return DDERR_PRIMARYSURFACEALREADYEXISTS;
-        const bool flipping = (caps & DDSCAPS_FLIP) != 0;
-        DWORD backCount = 0;
-        if (flipping) {
-            if (!(level_ & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
-            if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
-            if (!(desc->dwFlags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0) return DDERR_INVALIDPARAMS;
-            backCount = desc->dwBackBufferCount;
-            if (backCount > 3) return DDERR_INVALIDPARAMS;
-        } else if ((caps & DDSCAPS_COMPLEX) || (desc->dwFlags & DDSD_BACKBUFFERCOUNT)) {
-            return DDERR_INVALIDCAPS;
-        }
-        const DWORD frontCaps = caps | DDSCAPS_VISIBLE | memoryCaps | (flipping ? DDSCAPS_FRONTBUFFER : 0);
-        auto frontStore = MakePixelStore(width_, height_);
-        if (!frontStore) return DDERR_OUTOFMEMORY;
-        auto* front = new Surface(this, frontCaps, std::move(frontStore));
-        std::vector<Surface*> backs;
-        for (DWORD i = 0; i < backCount; ++i) {
-            auto store = MakePixelStore(width_, height_);
-            if (!store) {
-                for (Surface* back : backs) back->Release();
-                front->Release();
-                return DDERR_OUTOFMEMORY;
-            }
-            DWORD backCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | memoryCaps;
-            if (i == 0) backCaps |= DDSCAPS_BACKBUFFER;
-            backs.push_back(new Surface(this, backCaps, std::move(store)));
-        }
-        front->AttachChain(std::move(backs));
-        primaryExists_ = true;
-        *out = front;
-        return DD_OK;
+        const HRESULT made = MakeChain(caps | DDSCAPS_VISIBLE | memoryCaps, width_, height_, backCount, out);
+        if (made == DD_OK) primaryExists_ = true;
+        return made;
     }
 
-    if (caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE))
-        return DDERR_INVALIDCAPS;
+    if (caps & (DDSCAPS_BACKBUFFER | DDSCAPS_VISIBLE)) return DDERR_INVALIDCAPS;
     if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
     if (desc->dwWidth == 0 || desc->dwHeight == 0) return DDERR_INVALIDPARAMS;
     if (desc->dwWidth > kMaxSurfaceSide) return DDERR_TOOBIGWIDTH;
     if (desc->dwHeight > kMaxSurfaceSide) return DDERR_TOOBIGHEIGHT;
-    auto store = MakePixelStore(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
-    if (!store) return DDERR_OUTOFMEMORY;
-    *out = new Surface(this, (caps ? caps : DDSCAPS_OFFSCREENPLAIN) | memoryCaps, std::move(store));
+    // An off-screen flipping chain is drawn and flipped like the primary's,
+    // but never shown, so it needs no exclusive mode.
+    return MakeChain((caps & ~(DDSCAPS_FLIP | DDSCAPS_COMPLEX) ? caps : caps | DDSCAPS_OFFSCREENPLAIN) | memoryCaps,
+                     static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight), backCount, out);
+}
+
+HRESULT DirectDraw::MakeChain(DWORD frontCaps, int width, int height, DWORD backCount, LPDIRECTDRAWSURFACE7* out) {
+    auto frontStore = MakePixelStore(width, height);
+    if (!frontStore) return DDERR_OUTOFMEMORY;
+    const bool flipping = backCount > 0;
+    auto* front = new Surface(this, frontCaps | (flipping ? DDSCAPS_FRONTBUFFER : 0), std::move(frontStore));
+    // Back buffers keep the front's kind and memory, never its place on screen.
+    const DWORD backBase = (frontCaps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_VISIBLE)) | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    std::vector<Surface*> backs;
+    for (DWORD i = 0; i < backCount; ++i) {
+        auto store = MakePixelStore(width, height);
+        if (!store) {
+            for (Surface* back : backs) back->Release();
+            front->Release();
+            return DDERR_OUTOFMEMORY;
+        }
+        backs.push_back(new Surface(this, backBase | (i == 0 ? DDSCAPS_BACKBUFFER : 0), std::move(store)));
+    }
+    front->AttachChain(std::move(backs));
+    *out = front;
     return DD_OK;
 }
 

@@ -97,7 +97,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetLOD(DWORD lod) override;
     HRESULT STDMETHODCALLTYPE GetLOD(LPDWORD lod) override;
 
-    // The flipping chain: the primary keeps a reference on each back buffer.
+    // The flipping chain: the front keeps a reference on each back buffer.
     void AttachChain(std::vector<Surface*> backBuffers);
     const PixelStore& Store() const { return *store_; }
     bool Busy() const { return locked_ || dc_ != nullptr; }
@@ -120,8 +120,8 @@ private:
     IDirectDrawPalette* palette_ = nullptr;
     bool locked_ = false;
     HDC dc_ = nullptr;
-    std::vector<Surface*> backBuffers_;  // primary only, front to back
-    Surface* primary_ = nullptr;          // back buffers: the chain's primary (not counted)
+    std::vector<Surface*> backBuffers_;  // a chain's front only, front to back
+    Surface* front_ = nullptr;            // back buffers: the chain's front (not counted)
     DWORD uniqueness_ = 1;
 };
 
@@ -177,6 +177,8 @@ public:
 
 private:
     ~DirectDraw();
+    // A front surface of `frontCaps` and `backCount` back buffers flipping with it.
+    HRESULT MakeChain(DWORD frontCaps, int width, int height, DWORD backCount, LPDIRECTDRAWSURFACE7* out);
     HWND window_ = nullptr;
     DWORD level_ = 0;
     int width_ = 800;

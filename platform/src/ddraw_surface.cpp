@@ -1,6 +1,7 @@
 // IDirectDrawSurface7: a block of 16-bit pixels in system memory, the software
 // blits between such blocks, locking, device contexts and the flipping chain.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "ddraw_faults.h"
@@ -76,7 +77,7 @@ Surface::~Surface() {
     if (palette_) palette_->Release();
     if (dc_) gdi::DestroySurfaceDC(dc_);
     for (Surface* back : backBuffers_) {
-        back->primary_ = nullptr;
+        back->front_ = nullptr;
         back->Release();
     }
     if ((caps_ & DDSCAPS_PRIMARYSURFACE) && owner_) owner_->PrimaryGone();
@@ -85,7 +86,7 @@ Surface::~Surface() {
 
 void Surface::AttachChain(std::vector<Surface*> backBuffers) {
     backBuffers_ = std::move(backBuffers);
-    for (Surface* back : backBuffers_) back->primary_ = this;
+    for (Surface* back : backBuffers_) back->front_ = this;
 }
 
 // ---------------------------------------------------------------- blits
@@ -239,8 +240,9 @@ HRESULT STDMETHODCALLTYPE Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags
         backBuffers_[i]->store_ = std::move(backBuffers_[i + 1]->store_);
     backBuffers_.back()->store_ = std::move(oldFront);
     ++uniqueness_;
-    present::ShowFrame(owner_ ? owner_->Window() : nullptr, store_->Row(0), store_->width, store_->height,
-                       store_->pitch, (flags & DDFLIP_NOVSYNC) == 0);
+    if (caps_ & DDSCAPS_PRIMARYSURFACE)
+        present::ShowFrame(owner_ ? owner_->Window() : nullptr, store_->Row(0), store_->width, store_->height,
+                           store_->pitch, (flags & DDFLIP_NOVSYNC) == 0);
     return DD_OK;
 }
 
@@ -248,13 +250,22 @@ HRESULT STDMETHODCALLTYPE Surface::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTD
     if (!caps || !surface) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
     const DWORD wanted = caps->dwCaps;
-    if (!backBuffers_.empty() && (wanted & ~(DDSCAPS_BACKBUFFER | DDSCAPS_FLIP)) == 0 &&
-        (wanted & DDSCAPS_BACKBUFFER)) {
-        backBuffers_.front()->AddRef();
-        *surface = backBuffers_.front();
-        return DD_OK;
+    if (wanted == 0 || (wanted & ~(DDSCAPS_BACKBUFFER | DDSCAPS_FLIP))) return DDERR_NOTFOUND;
+    // What is attached is the next surface of the chain: the front buffer's
+    // is the first back buffer, the last back buffer's the front again.
+    Surface* next = nullptr;
+    if (!backBuffers_.empty()) {
+        next = backBuffers_.front();
+    } else if (front_) {
+        const auto& chain = front_->backBuffers_;
+        const auto at = std::find(chain.begin(), chain.end(), this);
+        if (at != chain.end()) next = at + 1 == chain.end() ? front_ : *(at + 1);
     }
-    return DDERR_NOTFOUND;
+    // Only the first back buffer carries DDSCAPS_BACKBUFFER.
+    if (!next || ((wanted & DDSCAPS_BACKBUFFER) && !(next->caps_ & DDSCAPS_BACKBUFFER))) return DDERR_NOTFOUND;
+    next->AddRef();
+    *surface = next;
+    return DD_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Surface::GetFlipStatus(DWORD flags) {
@@ -271,10 +282,15 @@ HRESULT STDMETHODCALLTYPE Surface::GetBltStatus(DWORD flags) {
 // ---------------------------------------------------------------- memory access
 
 HRESULT STDMETHODCALLTYPE Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) {
+    // A failed Lock leaves no pointer behind that a careless caller could write through.
+    if (desc && desc->dwSize >= offsetof(DDSURFACEDESC2, lpSurface) + sizeof(desc->lpSurface))
+        desc->lpSurface = nullptr;
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     if (Busy()) return DDERR_SURFACEBUSY;
     const RECT area = rect ? *rect : Whole(*store_);
-    if (!ValidRect(area) || !Inside(area, store_->width, store_->height)) return DDERR_INVALIDRECT;
+    // An empty rectangle locks nothing but is no error; one reaching outside is.
+    if (area.left > area.right || area.top > area.bottom || !Inside(area, store_->width, store_->height))
+        return DDERR_INVALIDPARAMS;
     GetSurfaceDesc(desc);
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = store_->Row(area.top) + area.left * 2;
@@ -360,8 +376,9 @@ HRESULT STDMETHODCALLTYPE Surface::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
         }
         // The pixels from low to high are transparent; a single key gives
         // both as the same value.
-        srcKeyRaw_ = DDCOLORKEY{key->dwColorSpaceLowValue & 0xFFFF, key->dwColorSpaceHighValue & 0xFFFF};
-        srcKey_ = KeyFrom(srcKeyRaw_);
+        srcKey_ = KeyFrom(DDCOLORKEY{key->dwColorSpaceLowValue & 0xFFFF, key->dwColorSpaceHighValue & 0xFFFF});
+        // Reported as it is used: a high value under the low one reads back as the low one.
+        srcKeyRaw_ = DDCOLORKEY{srcKey_.low, srcKey_.high};
         return DD_OK;
     }
     if (which == DDCKEY_DESTBLT) {

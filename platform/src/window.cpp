@@ -629,6 +629,15 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     return TRUE;
 }
 
+// A window of the layer has no frame: its client area starts at its corner.
+BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
+    RECT outer;
+    if (point == nullptr || !GetWindowRect(window, &outer)) return FALSE;
+    point->x += outer.left;
+    point->y += outer.top;
+    return TRUE;
+}
+
 LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
     std::lock_guard<std::recursive_mutex> lock(Guard());
     Window* w = Find(window);

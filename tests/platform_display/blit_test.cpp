@@ -268,3 +268,75 @@ TEST_F(DisplayTest, RepeatedKeyedCopiesFollowChangesToTheSource) {
     EXPECT_EQ(PixelAt(dest, 10, 0), 55);
     EXPECT_EQ(PixelAt(dest, 5, 1), 105);
 }
+
+TEST_F(DisplayTest, FillAndKeyRangesOnEverySurfaceKind) {
+    // The primary (normal level), off-screen surfaces in either memory, and
+    // both ends of an off-screen flipping chain: fills and keyed copies
+    // behave the same on all of them.
+    auto create = [&](DDSURFACEDESC2 desc) {
+        desc.dwSize = sizeof(desc);
+        IDirectDrawSurface7* surface = nullptr;
+        EXPECT_EQ(dd->CreateSurface(&desc, &surface, nullptr), DD_OK);
+        if (surface) made.push_back(surface);
+        return surface;
+    };
+    DDSURFACEDESC2 primary{};
+    primary.dwFlags = DDSD_CAPS;
+    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    DDSURFACEDESC2 plain{};
+    plain.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    plain.dwWidth = 16;
+    plain.dwHeight = 4;
+    plain.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    DDSURFACEDESC2 video = plain;
+    video.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
+    DDSURFACEDESC2 chain = plain;
+    chain.dwFlags |= DDSD_BACKBUFFERCOUNT;
+    chain.dwBackBufferCount = 1;
+    chain.ddsCaps.dwCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    IDirectDrawSurface7* chainFront = create(chain);
+    ASSERT_NE(chainFront, nullptr);
+    DDSCAPS2 backCaps{};
+    backCaps.dwCaps = DDSCAPS_BACKBUFFER;
+    IDirectDrawSurface7* chainBack = nullptr;
+    ASSERT_EQ(chainFront->GetAttachedSurface(&backCaps, &chainBack), DD_OK);
+    made.push_back(chainBack);
+    struct Kind {
+        const char* name;
+        IDirectDrawSurface7* surface;
+    } kinds[] = {
+        {"primary", create(primary)},
+        {"system-memory off-screen", create(plain)},
+        {"video-memory off-screen", create(video)},
+        {"front of an off-screen chain", chainFront},
+        {"back of an off-screen chain", chainBack},
+    };
+
+    // Pixels 10..19; the key range 12..15 leaves out four of them.
+    IDirectDrawSurface7* source = Make(10, 1);
+    Paint(source, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19});
+    DDCOLORKEY range{12, 15};
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &range), DD_OK);
+    const std::uint16_t keyed[10] = {10, 11, kBlank, kBlank, kBlank, kBlank, 16, 17, 18, 19};
+    DDBLTFX fill{};
+    fill.dwSize = sizeof(fill);
+    fill.dwFillColor = kBlank;
+    DDBLTFX override{};
+    override.dwSize = sizeof(override);
+    override.ddckSrcColorkey = range;
+    for (const Kind& kind : kinds) {
+        ASSERT_NE(kind.surface, nullptr) << kind.name;
+        RECT row0{0, 0, 10, 1}, row1{0, 1, 10, 2}, row2{0, 2, 10, 3};
+        for (RECT* row : {&row0, &row1, &row2})
+            ASSERT_EQ(kind.surface->Blt(row, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill), DD_OK)
+                << kind.name;
+        EXPECT_EQ(PixelAt(kind.surface, 9, 2), kBlank) << kind.name;
+        EXPECT_EQ(PixelAt(kind.surface, 10, 0), 0) << kind.name << ": filled outside its rectangle";
+        ASSERT_EQ(kind.surface->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK) << kind.name;
+        ASSERT_EQ(kind.surface->Blt(&row1, source, nullptr, DDBLT_KEYSRC, nullptr), DD_OK) << kind.name;
+        ASSERT_EQ(kind.surface->Blt(&row2, source, nullptr, DDBLT_KEYSRCOVERRIDE, &override), DD_OK) << kind.name;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 10; ++x)
+                EXPECT_EQ(PixelAt(kind.surface, x, y), keyed[x]) << kind.name << " at " << x << "," << y;
+    }
+}
