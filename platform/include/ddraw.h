@@ -541,11 +541,11 @@ static_assert(sizeof(DDBLTFX) == (sizeof(void*) == 8 ? 128 : 100), "DDBLTFX layo
 static_assert(sizeof(DDDEVICEIDENTIFIER2) == 1072, "DDDEVICEIDENTIFIER2 layout");
 
 // ---------------------------------------------------------------- interfaces
-extern "C" const IID IID_IDirectDraw;
-extern "C" const IID IID_IDirectDraw7;
-extern "C" const IID IID_IDirectDrawSurface7;
-extern "C" const IID IID_IDirectDrawPalette;
-extern "C" const IID IID_IDirectDrawClipper;
+extern "C" WINLAYER_API const IID IID_IDirectDraw;
+extern "C" WINLAYER_API const IID IID_IDirectDraw7;
+extern "C" WINLAYER_API const IID IID_IDirectDrawSurface7;
+extern "C" WINLAYER_API const IID IID_IDirectDrawPalette;
+extern "C" WINLAYER_API const IID IID_IDirectDrawClipper;
 
 struct IDirectDrawPalette : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetCaps(LPDWORD caps) = 0;
@@ -651,7 +651,9 @@ struct IDirectDraw7 : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE EvaluateMode(DWORD flags, DWORD* secondsUntilTimeout) = 0;
 };
 
+#pragma GCC visibility push(default)
 extern "C" {
 HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* dd, REFIID iid, IUnknown* outer);
 HRESULT WINAPI DirectDrawCreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer);
 }
+#pragma GCC visibility pop

@@ -267,6 +267,7 @@ static_assert(sizeof(DIDEVCAPS) == 44 && sizeof(DIDEVICEINSTANCEA) == 580 && siz
               "device description layouts");
 
 // ---------------------------------------------------------------- GUIDs and formats
+#pragma GCC visibility push(default)
 extern "C" {
 extern const GUID GUID_SysMouse;
 extern const GUID GUID_SysKeyboard;
@@ -283,16 +284,17 @@ extern const IID IID_IDirectInputDevice7A;
 
 extern const DIDATAFORMAT c_dfDIMouse;
 extern const DIDATAFORMAT c_dfDIMouse2;
+}
+#pragma GCC visibility pop
 
 // Predefined properties are small integers passed where a GUID reference is
-// expected; the device only ever compares their addresses. Binding a reference
-// to address 1 trips the alignment sanitizer, so here each property is a real
-// object of the layer, and the layer also recognises the bare integers.
-extern const GUID winlayer_DIPROP_BUFFERSIZE;
-extern const GUID winlayer_DIPROP_AXISMODE;
-extern const GUID winlayer_DIPROP_GRANULARITY;
-extern const GUID winlayer_DIPROP_RANGE;
-}
+// expected. Binding a reference to address 1 trips the alignment sanitizer,
+// so here each property is an object of the program's own that carries its
+// integer, and the layer recognises both it and the bare integer.
+inline constexpr GUID winlayer_DIPROP_BUFFERSIZE = {1, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+inline constexpr GUID winlayer_DIPROP_AXISMODE = {2, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+inline constexpr GUID winlayer_DIPROP_GRANULARITY = {3, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+inline constexpr GUID winlayer_DIPROP_RANGE = {4, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 #define MAKEDIPROP(prop) (*(const GUID*)(prop))
 #define DIPROP_BUFFERSIZE winlayer_DIPROP_BUFFERSIZE
 #define DIPROP_AXISMODE winlayer_DIPROP_AXISMODE
@@ -366,6 +368,6 @@ typedef IDirectInput2A* LPDIRECTINPUT2A;
 typedef IDirectInput7A* LPDIRECTINPUT7A;
 
 #if DIRECTINPUT_VERSION < 0x0800
-extern "C" HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
+extern "C" WINLAYER_API HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
                                               LPUNKNOWN outer);
 #endif

@@ -220,6 +220,7 @@ protected:
     ~IDirectSoundNotify() = default;
 };
 
+#pragma GCC visibility push(default)
 extern "C" {
 extern const IID IID_IDirectSound;
 extern const IID IID_IDirectSoundBuffer;
@@ -227,6 +228,7 @@ extern const IID IID_IDirectSoundNotify;
 
 HRESULT WINAPI DirectSoundCreate(LPCGUID device, LPDIRECTSOUND* directSound, LPUNKNOWN outer);
 }
+#pragma GCC visibility pop
 
 // DirectX 7 was a 32-bit API: there DSBUFFERDESC is 36 bytes. The pointer
 // widens it on 64-bit hosts, exactly as in the 64-bit Windows headers, so

@@ -14,6 +14,7 @@
 #define RT_GROUP_CURSOR MAKEINTRESOURCEA(12)
 #define RT_GROUP_ICON MAKEINTRESOURCEA(14)
 
+#pragma GCC visibility push(default)
 extern "C" {
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
@@ -25,3 +26,4 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 LPVOID WINAPI LockResource(HGLOBAL resourceData);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 }
+#pragma GCC visibility pop

@@ -175,6 +175,7 @@ typedef const MMCKINFO* LPCMMCKINFO;
 
 #pragma pack(pop)
 
+#pragma GCC visibility push(default)
 extern "C" {
 FOURCC WINAPI mmioStringToFOURCCA(LPCSTR sz, UINT uFlags);
 HMMIO WINAPI mmioOpenA(LPSTR pszFileName, LPMMIOINFO pmmioinfo, DWORD fdwOpen);
@@ -191,6 +192,7 @@ MMRESULT WINAPI mmioDescend(HMMIO hmmio, LPMMCKINFO pmmcki, const MMCKINFO* pmmc
 MMRESULT WINAPI mmioAscend(HMMIO hmmio, LPMMCKINFO pmmcki, UINT fuAscend);
 MMRESULT WINAPI mmioCreateChunk(HMMIO hmmio, LPMMCKINFO pmmcki, UINT fuCreate);
 }
+#pragma GCC visibility pop
 
 static_assert(sizeof(WAVEFORMAT) == 14, "WAVEFORMAT is byte-packed");
 static_assert(sizeof(PCMWAVEFORMAT) == 16, "PCMWAVEFORMAT is byte-packed");

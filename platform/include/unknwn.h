@@ -46,4 +46,4 @@ protected:
 };
 typedef IUnknown* LPUNKNOWN;
 
-extern "C" const IID IID_IUnknown;
+extern "C" WINLAYER_API const IID IID_IUnknown;

@@ -24,6 +24,7 @@ typedef struct _SECURITY_ATTRIBUTES {
     BOOL bInheritHandle;
 } SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
+#pragma GCC visibility push(default)
 extern "C" {
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD errorCode);
@@ -44,3 +45,4 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
 // library calls it with the executable's module and SW_SHOWDEFAULT.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 }
+#pragma GCC visibility pop

@@ -7,6 +7,11 @@
 #include <cstdint>
 
 #define WINAPI
+// The layer's library is built with hidden visibility and exports only what
+// is marked: the Windows API it implements. The declarations of each header
+// sit between "#pragma GCC visibility push(default)" and its pop; a lone
+// declaration carries this mark.
+#define WINLAYER_API __attribute__((visibility("default")))
 #define CALLBACK
 #define APIENTRY
 #define STDMETHODCALLTYPE

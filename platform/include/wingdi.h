@@ -183,6 +183,7 @@ static_assert(sizeof(DIBSECTION) == (sizeof(void*) == 8 ? 104 : 84), "DIBSECTION
 static_assert(sizeof(RGNDATAHEADER) == 32 && sizeof(RGNDATA) == 36, "RGNDATA layout");
 
 // ---------------------------------------------------------------- functions
+#pragma GCC visibility push(default)
 extern "C" {
 HDC WINAPI CreateCompatibleDC(HDC dc);
 BOOL WINAPI DeleteDC(HDC dc);
@@ -207,5 +208,6 @@ HRGN WINAPI CreateRectRgnIndirect(const RECT* rect);
 DWORD WINAPI GetRegionData(HRGN region, DWORD count, LPRGNDATA data);
 int WINAPI GetRgnBox(HRGN region, LPRECT rect);
 }
+#pragma GCC visibility pop
 
 #define GetObject GetObjectA

@@ -24,6 +24,8 @@ struct ResourceEntry {
 // Adds the entries to the resources of the executable module. The table is
 // kept by reference, not copied. A later registration of the same type and
 // name replaces the earlier one.
-void RegisterResources(const ResourceEntry* entries, std::size_t count);
+// The one name the layer's library exports beside the Windows API: it stands
+// in for the resource section the Windows loader reads from the executable.
+__attribute__((visibility("default"))) void RegisterResources(const ResourceEntry* entries, std::size_t count);
 
 }  // namespace layer

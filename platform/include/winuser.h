@@ -314,6 +314,7 @@ typedef struct tagCREATESTRUCTA {
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
 
+#pragma GCC visibility push(default)
 extern "C" {
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
@@ -375,6 +376,7 @@ BOOL WINAPI PtInRect(const RECT* rect, POINT point);
 BOOL WINAPI IntersectRect(LPRECT destination, const RECT* a, const RECT* b);
 BOOL WINAPI UnionRect(LPRECT destination, const RECT* a, const RECT* b);
 }
+#pragma GCC visibility pop
 
 #define RegisterClassEx RegisterClassExA
 #define CreateWindowEx CreateWindowExA
@@ -399,7 +401,7 @@ BOOL WINAPI UnionRect(LPRECT destination, const RECT* a, const RECT* b);
 #define WHITE_PEN 6
 #define BLACK_PEN 7
 #define NULL_PEN 8
-extern "C" HGDIOBJ WINAPI GetStockObject(int index);
+extern "C" WINLAYER_API HGDIOBJ WINAPI GetStockObject(int index);
 
 #define MAKEINTATOM(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 // Image loading (implemented with the GDI bitmaps).
@@ -414,4 +416,5 @@ extern "C" HGDIOBJ WINAPI GetStockObject(int index);
 #define LR_LOADMAP3DCOLORS 0x00001000
 #define LR_CREATEDIBSECTION 0x00002000
 #define LR_SHARED 0x00008000
-extern "C" HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
+extern "C" WINLAYER_API HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height,
+                                                 UINT flags);

@@ -1,8 +1,10 @@
 #include "ddraw_faults.h"
 
 #include <array>
+#include <atomic>
 #include <mutex>
 
+#include "seam_hooks.h"
 #include "winerror.h"
 
 namespace {
@@ -14,31 +16,45 @@ struct Pending {
 
 std::mutex guard;
 std::array<Pending, 5> pending;
+// Whether any failure is pending: what every blit and flip reads, so that
+// with none armed they pay one relaxed load and never the lock.
+std::atomic<bool> armed{false};
+
+// Under the guard.
+void Rearm() {
+    bool any = false;
+    for (const Pending& slot : pending) any = any || slot.count > 0;
+    armed.store(any, std::memory_order_release);
+}
 
 }  // namespace
 
 namespace layer {
 
 HRESULT TakeFault(seam::FaultCall call) {
+    if (!armed.load(std::memory_order_acquire)) return S_OK;
     std::lock_guard<std::mutex> lock(guard);
     Pending& slot = pending[static_cast<std::size_t>(call)];
     if (slot.count <= 0) return S_OK;
-    --slot.count;
-    return slot.result;
+    const HRESULT result = slot.result;
+    if (--slot.count == 0) Rearm();
+    return result;
 }
 
 }  // namespace layer
 
-namespace seam {
+namespace layer::testing {
 
-void FailNextCalls(FaultCall call, int count, HRESULT result) {
+void FailNextCalls(seam::FaultCall call, int count, HRESULT result) {
     std::lock_guard<std::mutex> lock(guard);
     pending[static_cast<std::size_t>(call)] = Pending{count, result};
+    Rearm();
 }
 
 void ClearFaults() {
     std::lock_guard<std::mutex> lock(guard);
     pending.fill(Pending{});
+    Rearm();
 }
 
-}  // namespace seam
+}  // namespace layer::testing

@@ -15,7 +15,7 @@
 #include "com_object.h"
 #include "ddraw_faults.h"
 #include "layer_log.h"
-#include "seam/mouse.h"
+#include "seam_hooks.h"
 #include "winbase.h"
 #include "window_hooks.h"
 
@@ -26,8 +26,13 @@ namespace {
 constexpr DWORD kWheelDelta = 120;
 constexpr DWORD kMaxBufferSize = 1024;
 
-bool IsProperty(REFGUID property, const GUID& object, std::uintptr_t number) {
-    return &property == &object || reinterpret_cast<std::uintptr_t>(&property) == number;
+// A predefined property arrives as its bare integer or, from our headers, as
+// a GUID of the caller's own that carries the integer; the first 64 KiB hold
+// no objects, so anything below is an integer.
+bool IsProperty(REFGUID property, std::uintptr_t number) {
+    const auto address = reinterpret_cast<std::uintptr_t>(&property);
+    if (address <= 0xFFFF) return address == number;
+    return IsEqualGUID(property, GUID{static_cast<std::uint32_t>(number), 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}});
 }
 
 struct Input {
@@ -111,7 +116,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetProperty(REFGUID property, LPDIPROPHEADER header) override {
         if (!header) return DIERR_INVALIDPARAM;
-        if (IsProperty(property, winlayer_DIPROP_BUFFERSIZE, 1)) {
+        if (IsProperty(property, 1)) {
             if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
                 header->dwHow != DIPH_DEVICE || header->dwObj != 0)
                 return DIERR_INVALIDPARAM;
@@ -125,7 +130,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
         if (!header) return DIERR_INVALIDPARAM;
-        if (IsProperty(property, winlayer_DIPROP_BUFFERSIZE, 1)) {
+        if (IsProperty(property, 1)) {
             if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
                 header->dwHow != DIPH_DEVICE || header->dwObj != 0)
                 return DIERR_INVALIDPARAM;
@@ -441,7 +446,7 @@ IDirectInputDevice7A* CreateMouse(IUnknown* parent) { return new Mouse(parent); 
 
 }  // namespace layer::dinput
 
-namespace seam {
+namespace layer::testing {
 
 void InjectMouseMotion(int dx, int dy) {
     layer::dinput::Input input{layer::dinput::Input::Type::Motion};
@@ -463,4 +468,4 @@ void InjectMouseWheel(int notches) {
     layer::dinput::Broadcast(input);
 }
 
-}  // namespace seam
+}  // namespace layer::testing

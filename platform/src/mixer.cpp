@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "layer_log.h"
-#include "seam/audio.h"
+#include "seam_hooks.h"
 #include "winbase.h"
 #include "window_hooks.h"
 
@@ -351,7 +351,7 @@ void Mixer::Callback(void* self, std::uint8_t* stream, int bytes) {
 
 }  // namespace layer::audio
 
-namespace seam {
+namespace layer::testing {
 
 void UseManualAudio(int rate, int channels) { layer::audio::Mixer::Instance().UseManual(rate, channels); }
 
@@ -359,4 +359,4 @@ void RenderAudio(short* out, int frames) { layer::audio::Mixer::Instance().Rende
 
 void SetAudioActive(bool active) { layer::audio::Mixer::Instance().SetActive(active); }
 
-}  // namespace seam
+}  // namespace layer::testing

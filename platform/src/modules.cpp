@@ -11,7 +11,7 @@
 
 #include "libloaderapi.h"
 #include "module_handles.h"
-#include "seam/modules.h"
+#include "seam_hooks.h"
 #include "winbase.h"
 
 namespace {
@@ -73,12 +73,12 @@ namespace layer {
 HMODULE ExecutableModule() { return reinterpret_cast<HMODULE>(&executableImage); }
 }  // namespace layer
 
-namespace seam {
+namespace layer::testing {
 void SetModuleAbsent(const char* moduleName, bool absent) {
     std::lock_guard<std::mutex> lock(Guard());
     if (KnownModule* module = FindByName(moduleName)) module->absent = absent;
 }
-}  // namespace seam
+}  // namespace layer::testing
 
 extern "C" {
 

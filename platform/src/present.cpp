@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "layer_log.h"
-#include "seam/video.h"
+#include "seam_hooks.h"
 #include "widen_rows.h"
 #include "window_hooks.h"
 
@@ -215,9 +215,9 @@ void ReleaseWindow(HWND window) {
 
 }  // namespace layer::present
 
-namespace seam {
+namespace layer::testing {
 
-bool ReadPresentedFrame(PresentedFrame& frame) {
+bool ReadPresentedFrame(seam::PresentedFrame& frame) {
     std::lock_guard<std::recursive_mutex> lock(Guard());
     if (frameCount == 0) return false;
     frame.width = lastWidth;
@@ -232,4 +232,4 @@ bool DisplayWindowed() {
     return presenter.windowed;
 }
 
-}  // namespace seam
+}  // namespace layer::testing

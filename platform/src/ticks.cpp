@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "seam/ticks.h"
+#include "seam_hooks.h"
 #include "winbase.h"
 
 namespace {
@@ -26,9 +26,9 @@ std::atomic<std::uint32_t> tickOffset{0};
 
 }  // namespace
 
-namespace seam {
+namespace layer::testing {
 void SetTickBase(DWORD base) { tickOffset = static_cast<std::uint32_t>(base - static_cast<DWORD>(ElapsedMs())); }
-}  // namespace seam
+}  // namespace layer::testing
 
 extern "C" {
 

@@ -15,7 +15,7 @@
 #include "layer_log.h"
 #include "message_queue.h"
 #include "resources_internal.h"
-#include "seam/input.h"
+#include "seam_hooks.h"
 #include "stock_objects.h"
 #include "window_hooks.h"
 #include "window_registry.h"
@@ -278,12 +278,12 @@ void WindowResized(HWND window, int width, int height) {
 
 }  // namespace layer
 
-namespace seam {
+namespace layer::testing {
 void FailNextWindowCreation() {
     std::lock_guard<std::recursive_mutex> lock(Guard());
     failNextCreation = true;
 }
-}  // namespace seam
+}  // namespace layer::testing
 
 extern "C" {
 

@@ -8,7 +8,7 @@
 
 #include "recorder.h"
 #include "seam/input.h"
-#include "window_hooks.h"
+#include "seam/observers.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ TEST(FocusTranslation, FocusChangesSendActivationAndTellListeners) {
     RecordingWindow w;
     ShowWindow(w.handle(), SW_SHOW);
     std::vector<bool> heard;
-    const int token = layer::AddActivationListener([&](bool active) { heard.push_back(active); });
+    const int token = seam::AddActivationListener([&](bool active) { heard.push_back(active); });
     w.log().clear();
 
     seam::PushFocus(w.handle(), false);
@@ -146,7 +146,7 @@ TEST(FocusTranslation, FocusChangesSendActivationAndTellListeners) {
     TakeAll();
     EXPECT_TRUE(w.log().empty());
     EXPECT_EQ(heard, (std::vector<bool>{false, true}));
-    layer::RemoveActivationListener(token);
+    seam::RemoveActivationListener(token);
 }
 
 TEST(CloseTranslation, TheCloseButtonEndsInWmCloseAndDestruction) {
@@ -216,14 +216,14 @@ TEST(EventObservers, SeeEveryEventBeforeTranslation) {
     TakeAll();
     std::vector<Uint32> seen;
     size_t queuedWhenSeen = 99;
-    const int token = layer::AddSdlEventObserver([&](const SDL_Event& e) {
+    const int token = seam::AddSdlEventObserver([&](const SDL_Event& e) {
         seen.push_back(e.type);
         if (e.type == SDL_KEYDOWN) queuedWhenSeen = static_cast<size_t>(GetQueueStatus(QS_KEY) & 0xFFFF);
     });
     seam::PushKey(w.handle(), SDLK_b, SDL_SCANCODE_B, true);
     seam::PushMouseMotion(w.handle(), 1, 2, 1, 2);
-    layer::PumpSdlEvents();
-    layer::RemoveSdlEventObserver(token);
+    seam::PumpSdlEvents();
+    seam::RemoveSdlEventObserver(token);
     seam::PushKey(w.handle(), SDLK_b, SDL_SCANCODE_B, false);
     TakeAll();
     EXPECT_EQ(seen, (std::vector<Uint32>{SDL_KEYDOWN, SDL_MOUSEMOTION}));

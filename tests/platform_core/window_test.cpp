@@ -8,7 +8,7 @@
 
 #include "recorder.h"
 #include "seam/input.h"
-#include "window_hooks.h"
+#include "seam/observers.h"
 
 namespace {
 
@@ -92,8 +92,8 @@ TEST(Window, APopupOfTheScreensSizeIsFullScreen) {
     EXPECT_EQ(height, desktop.h);
     RecordingWindow full(WS_POPUP, width, height);
     RecordingWindow small(WS_POPUP, width / 2, height / 2);
-    EXPECT_NE(SDL_GetWindowFlags(layer::SdlWindowOf(full.handle())) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
-    EXPECT_EQ(SDL_GetWindowFlags(layer::SdlWindowOf(small.handle())) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(seam::SdlWindowOf(full.handle())) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(seam::SdlWindowOf(small.handle())) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
     RECT rect;
     ASSERT_TRUE(GetClientRect(full.handle(), &rect));
     EXPECT_EQ(rect.right, width);
@@ -104,7 +104,7 @@ TEST(Window, ShowingActivatesAndDestroyingDeactivatesFirst) {
     RecordingWindow w;
     w.log().clear();
     int activations = 0;
-    const int token = layer::AddActivationListener([&](bool active) { activations += active ? 1 : -10; });
+    const int token = seam::AddActivationListener([&](bool active) { activations += active ? 1 : -10; });
     EXPECT_FALSE(ShowWindow(w.handle(), SW_SHOWNORMAL));
     EXPECT_TRUE(IsWindowVisible(w.handle()));
     EXPECT_EQ(GetActiveWindow(), w.handle());
@@ -124,7 +124,7 @@ TEST(Window, ShowingActivatesAndDestroyingDeactivatesFirst) {
                                            WM_KILLFOCUS,  WM_DESTROY,   WM_NCDESTROY};
     EXPECT_EQ(w.messages(), expectedEnd);
     EXPECT_EQ(activations, 1 - 10);
-    layer::RemoveActivationListener(token);
+    seam::RemoveActivationListener(token);
 }
 
 struct DefaultCase {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "res_file.h"
-#include "resources_internal.h"
+#include "seam/resources.h"
 
 namespace {
 
@@ -351,7 +351,7 @@ TEST(GameAssets, TitleStringAndIcon) {
     for (int size : {16, 32}) {
         std::vector<std::uint32_t> pixels;
         int w = 0, h = 0;
-        ASSERT_TRUE(layer::DecodeIcon(icon, size, pixels, w, h));
+        ASSERT_TRUE(seam::DecodeIcon(icon, size, pixels, w, h));
         EXPECT_EQ(w, size);
         int opaque = static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; }));
         EXPECT_GT(opaque, size * size / 3);

@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "module_handles.h"
 #include "res_file.h"
-#include "resources_internal.h"
+#include "seam/resources.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ TEST(ResourceLookup, FileResourcesHoldTheBytesWindowsStores) {
         LPCSTR type;
         const std::vector<std::uint8_t>* expected;
     };
-    HMODULE exe = layer::ExecutableModule();
+    HMODULE exe = GetModuleHandleA(nullptr);
     const Case cases[] = {
         {nullptr, MAKEINTRESOURCEA(20), RT_BITMAP, &dib},
         {exe, MAKEINTRESOURCEA(20), RT_BITMAP, &dib},
@@ -163,7 +162,7 @@ TEST(ResourceLookup, LoadStringCopiesTerminatesAndTruncates) {
 }
 
 TEST(ResourceLookup, IconGroupsNameTheirImages) {
-    HINSTANCE exe = layer::ExecutableModule();
+    HINSTANCE exe = GetModuleHandleA(nullptr);
     std::vector<std::uint8_t> ico = ReadFixture("tiny.ico");
     std::vector<std::uint8_t> group = Bytes(nullptr, MAKEINTRESOURCEA(7), RT_GROUP_ICON);
     ASSERT_EQ(group.size(), 6u + 2 * 14u);
@@ -189,7 +188,7 @@ TEST(ResourceLookup, IconGroupsNameTheirImages) {
     for (int size : {16, 32}) {
         std::vector<std::uint32_t> pixels;
         int w = 0, h = 0;
-        ASSERT_TRUE(layer::DecodeIcon(icon, size, pixels, w, h));
+        ASSERT_TRUE(seam::DecodeIcon(icon, size, pixels, w, h));
         EXPECT_EQ(w, size);
         EXPECT_EQ(h, size);
         ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size * size));
@@ -199,7 +198,7 @@ TEST(ResourceLookup, IconGroupsNameTheirImages) {
     }
     std::vector<std::uint32_t> pixels;
     int w = 0, h = 0;
-    EXPECT_FALSE(layer::DecodeIcon(reinterpret_cast<HICON>(&w), 32, pixels, w, h));
+    EXPECT_FALSE(seam::DecodeIcon(reinterpret_cast<HICON>(&w), 32, pixels, w, h));
 }
 
 }  // namespace

@@ -2,14 +2,14 @@
 // that they take the same path as a real keyboard, mouse and window manager.
 #include <SDL.h>
 
+#include "layer_link.h"
 #include "seam/input.h"
-#include "window_hooks.h"
 
 namespace {
 
 Uint32 IdOf(HWND window) {
-    layer::EnsureVideo();
-    SDL_Window* sdl = layer::SdlWindowOf(window);
+    seam::Layer().ensureVideo();
+    SDL_Window* sdl = seam::Layer().sdlWindowOf(window);
     return sdl ? SDL_GetWindowID(sdl) : 0;
 }
 
@@ -83,5 +83,7 @@ void PushMouseButton(HWND window, Uint8 button, bool down, int x, int y) {
     event.button.y = y;
     SDL_PushEvent(&event);
 }
+
+void FailNextWindowCreation() { Layer().failNextWindowCreation(); }
 
 }  // namespace seam
