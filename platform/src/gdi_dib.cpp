@@ -6,6 +6,7 @@
 #include "winerror.h"
 #include "layer_log.h"
 #include "libloaderapi.h"
+#include "rgb565.h"
 #include "winbase.h"
 #include "winuser.h"
 
@@ -45,16 +46,14 @@ int MaskBits(DWORD mask) {
 std::uint32_t Channel(std::uint32_t value, DWORD mask) {
     if (!mask) return 0;
     const int bits = MaskBits(mask);
-    std::uint32_t v = (value & mask) >> MaskShift(mask);
+    const std::uint32_t v = (value & mask) >> MaskShift(mask);
     if (bits >= 8) return v >> (bits - 8);
-    // Repeat the high bits into the low ones so that full scale stays full scale.
-    std::uint32_t out = 0;
-    int filled = 0;
-    while (filled < 8) {
-        out = (out << bits) | v;
-        filled += bits;
-    }
-    return out >> (filled - 8);
+    // Narrow channels widen to the nearest 8-bit value, as 16-bit pixels do
+    // everywhere else in the layer.
+    if (bits == 5) return layer::NearestFrom5(v);
+    if (bits == 6) return layer::NearestFrom6(v);
+    const std::uint32_t top = (1u << bits) - 1;
+    return (v * 255 + top / 2) / top;
 }
 
 struct Header {

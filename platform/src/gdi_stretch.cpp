@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "gdi_objects.h"
-#include "winerror.h"
 #include "layer_log.h"
+#include "rgb565.h"
+#include "winerror.h"
 
 namespace {
 
@@ -40,18 +41,9 @@ bool TargetOf(HDC handle, Target& target) {
     return true;
 }
 
-inline std::uint16_t To565(std::uint32_t rgb) {
-    return static_cast<std::uint16_t>(((rgb >> 8) & 0xF800) | ((rgb >> 5) & 0x07E0) | ((rgb >> 3) & 0x001F));
-}
-
-inline std::uint32_t From565(std::uint16_t p) {
-    const std::uint32_t r = (p >> 11) & 0x1F, g = (p >> 5) & 0x3F, b = p & 0x1F;
-    return ((r << 3) | (r >> 2)) << 16 | ((g << 2) | (g >> 4)) << 8 | ((b << 3) | (b >> 2));
-}
-
 std::uint32_t Read(const Target& t, int x, int y) {
     if (t.bitmap) return ReadPixel(*t.bitmap, x, y);
-    return From565(reinterpret_cast<const std::uint16_t*>(t.pixels + y * t.pitch)[x]);
+    return layer::WidenRgb565(reinterpret_cast<const std::uint16_t*>(t.pixels + y * t.pitch)[x]);
 }
 
 bool Writable(const Target& t) {
@@ -61,7 +53,7 @@ bool Writable(const Target& t) {
 
 void Write(Target& t, int x, int y, std::uint32_t rgb) {
     if (!t.bitmap) {
-        reinterpret_cast<std::uint16_t*>(t.pixels + y * t.pitch)[x] = To565(rgb);
+        reinterpret_cast<std::uint16_t*>(t.pixels + y * t.pitch)[x] = layer::NarrowToRgb565(rgb);
         return;
     }
     std::uint8_t* row = t.bitmap->Row(y);
@@ -112,7 +104,7 @@ BOOL WINAPI StretchBlt(HDC destDC, int x, int y, int width, int height, HDC sour
     if (paletted)
         for (int i = 0; i < 256; ++i) {
             const RGBQUAD& c = source.bitmap->colours[i];
-            table[i] = To565(static_cast<std::uint32_t>(c.rgbRed) << 16 | c.rgbGreen << 8 | c.rgbBlue);
+            table[i] = layer::NarrowToRgb565(static_cast<std::uint32_t>(c.rgbRed) << 16 | c.rgbGreen << 8 | c.rgbBlue);
         }
 
     for (int dy = top; dy < bottom; ++dy) {

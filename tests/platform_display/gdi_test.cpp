@@ -255,6 +255,82 @@ TEST_F(DisplayTest, CreateDIBSectionAndBitfields) {
     DeleteObject(bitmap);
 }
 
+// A top-down 24-bit DIB section of `width` x 1 selected into a new memory DC.
+struct TrueColourRow {
+    explicit TrueColourRow(int width) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -1;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        dc = CreateCompatibleDC(nullptr);
+        old = SelectObject(dc, bitmap);
+    }
+    ~TrueColourRow() {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    // 0x00RRGGBB of pixel x.
+    std::uint32_t At(int x) const { return bits[3 * x + 2] << 16 | bits[3 * x + 1] << 8 | bits[3 * x]; }
+
+    HBITMAP bitmap = nullptr;
+    std::uint8_t* bits = nullptr;
+    HDC dc = nullptr;
+    HGDIOBJ old = nullptr;
+};
+
+// Five- and six-bit levels where the nearest 8-bit value differs from bit
+// replication or from rounding down: 5-bit 3 is 25, 7 is 58, 24 is 197, 28 is
+// 230; 6-bit 12 is 49 and 48 is 194.
+TEST_F(DisplayTest, SixteenBitPixelsWidenToTheNearestEightBitValue) {
+    const std::vector<std::uint16_t> surfacePixels = {3 << 11 | 12 << 5 | 28, 24 << 11 | 48 << 5 | 7, 0xFFFF, 0};
+    const std::vector<std::uint32_t> widened = {0x1931E6, 0xC5C23A, 0xFFFFFF, 0};
+
+    IDirectDrawSurface7* surface = Make(4, 1, 0);
+    Paint(surface, surfacePixels);
+    TrueColourRow fromSurface(4);
+    ASSERT_NE(fromSurface.bits, nullptr);
+    HDC surfaceDC = nullptr;
+    ASSERT_EQ(surface->GetDC(&surfaceDC), DD_OK);
+    EXPECT_TRUE(BitBlt(fromSurface.dc, 0, 0, 4, 1, surfaceDC, 0, 0, SRCCOPY));
+    surface->ReleaseDC(surfaceDC);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(fromSurface.At(x), widened[x]) << "surface pixel " << x;
+
+    // The same levels in 16-bit bitmaps: 5-6-5 through colour masks, and
+    // 5-5-5, the layout of a 16-bit bitmap without masks.
+    Dib masked = Header(4, 1, 16);
+    masked.header.biCompression = BI_BITFIELDS;
+    masked.masks = {0xF800, 0x07E0, 0x001F};
+    for (std::uint16_t p : surfacePixels) masked.pixels.insert(masked.pixels.end(), {std::uint8_t(p), std::uint8_t(p >> 8)});
+    Dib plain = Header(2, 1, 16);
+    for (std::uint16_t p : {std::uint16_t(3 << 10 | 7 << 5 | 24), std::uint16_t(0x7FFF)})
+        plain.pixels.insert(plain.pixels.end(), {std::uint8_t(p), std::uint8_t(p >> 8)});
+    const struct {
+        const char* name;
+        Dib dib;
+        std::vector<std::uint32_t> widened;
+    } bitmaps[] = {{"5-6-5", masked, widened}, {"5-5-5", plain, {0x193AC5, 0xFFFFFF}}};
+    int id = 710;
+    for (const auto& c : bitmaps) {
+        Register(id, c.dib.Bytes());
+        HBITMAP bitmap = Load(id++);
+        ASSERT_NE(bitmap, nullptr) << c.name;
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        const int width = static_cast<int>(c.widened.size());
+        TrueColourRow out(width);
+        EXPECT_TRUE(BitBlt(out.dc, 0, 0, width, 1, memory, 0, 0, SRCCOPY)) << c.name;
+        for (int x = 0; x < width; ++x) EXPECT_EQ(out.At(x), c.widened[x]) << c.name << " pixel " << x;
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+    }
+}
+
 TEST_F(DisplayTest, StretchBltRefusals) {
     Register(703, EightBit().Bytes());
     HBITMAP bitmap = Load(703);
