@@ -12,6 +12,9 @@ packages=(
 if [[ "${ZARNOK_WITH_CROSS:-0}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 fi
+if [[ "${ZARNOK_WITH_WINE:-0}" == 1 ]]; then
+  packages+=(wine64)
+fi
 if [[ "${ZARNOK_WITH_CLANG:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
