@@ -31,6 +31,7 @@ bool DisplayWindowed() { return Layer().displayWindowed(); }
 void UseManualAudio(int rate, int channels) { Layer().useManualAudio(rate, channels); }
 void RenderAudio(short* out, int frames) { Layer().renderAudio(out, frames); }
 void SetAudioActive(bool active) { Layer().setAudioActive(active); }
+void RefuseDirectSound(bool refuse) { Layer().refuseDirectSound(refuse); }
 
 int AddActivationListener(std::function<void(bool active)> listener) {
     return Layer().addActivationListener(std::move(listener));

@@ -83,6 +83,7 @@ Mixer& Mixer::Instance() {
 
 bool Mixer::Open() {
     std::unique_lock<std::mutex> lock(guard);
+    if (refused) return false;
     if (users > 0) {
         ++users;
         return true;
@@ -100,8 +101,18 @@ bool Mixer::Open() {
     }
     lock.unlock();
 
+    std::string whyNot;
+    if (!OpenDevice(whyNot)) OpenSilent(whyNot);
+    // Without the foreground every buffer holds still, as DirectSound's do
+    // without DSBCAPS_GLOBALFOCUS.
+    activationToken = AddActivationListener([this](bool isActive) { SetActive(isActive); });
+    if (device != 0) SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+bool Mixer::OpenDevice(std::string& whyNot) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        LogLine("DirectSoundCreate: no audio: %s", SDL_GetError());
+        whyNot = SDL_GetError();
         return false;
     }
     SDL_AudioSpec want{};
@@ -115,29 +126,45 @@ bool Mixer::Open() {
     const SDL_AudioDeviceID opened =
         SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (opened == 0) {
-        LogLine("DirectSoundCreate: no audio device: %s", SDL_GetError());
+        whyNot = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-
-    lock.lock();
+    std::lock_guard<std::mutex> lock(guard);
     device = opened;
     outputRate = static_cast<DWORD>(have.freq);
     outputChannels = 2;
     latency = have.samples;
     users = 1;
-    lock.unlock();
-
-    // Without the foreground every buffer holds still, as DirectSound's do
-    // without DSBCAPS_GLOBALFOCUS.
-    activationToken = AddActivationListener([this](bool isActive) { SetActive(isActive); });
-    SDL_PauseAudioDevice(opened, 0);
     return true;
+}
+
+// The program plays on without sound rather than refusing to start: the
+// silent output keeps the pace of a device with the same period.
+void Mixer::OpenSilent(const std::string& why) {
+    static bool told = false;
+    if (!told) {
+        LogLine("sound is off: no audio device could be opened (%s)", why.empty() ? "no reason given" : why.c_str());
+        told = true;
+    }
+    constexpr int kSilentRate = 44100;
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        silent = true;
+        outputRate = kSilentRate;
+        outputChannels = 2;
+        latency = kDeviceFrames;
+        users = 1;
+    }
+    silentOutput.Start(kSilentRate, 2, kDeviceFrames, [this](std::int16_t* out, int frames) {
+        Callback(this, reinterpret_cast<std::uint8_t*>(out), frames * static_cast<int>(sizeof(std::int16_t)) * 2);
+    });
 }
 
 void Mixer::Close() {
     SDL_AudioDeviceID closing = 0;
     int token = -1;
+    bool stopSilent = false;
     {
         std::lock_guard<std::mutex> lock(guard);
         if (users == 0 || --users > 0) return;
@@ -145,9 +172,13 @@ void Mixer::Close() {
         device = 0;
         token = activationToken;
         activationToken = -1;
+        stopSilent = silent;
+        silent = false;
         pending.clear();
     }
     if (token >= 0) RemoveActivationListener(token);
+    // The output thread takes the guard for every period: stopped outside it.
+    if (stopSilent) silentOutput.Stop();
     if (closing != 0) {
         SDL_CloseAudioDevice(closing);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -159,6 +190,11 @@ void Mixer::UseManual(int rate, int channels) {
     manual = rate > 0;
     manualRate = rate;
     manualChannels = channels == 1 ? 1 : 2;
+}
+
+void Mixer::Refuse(bool refuse) {
+    std::lock_guard<std::mutex> lock(guard);
+    refused = refuse;
 }
 
 void Mixer::Add(Voice* voice) { voices.push_back(voice); }
@@ -358,5 +394,7 @@ void UseManualAudio(int rate, int channels) { layer::audio::Mixer::Instance().Us
 void RenderAudio(short* out, int frames) { layer::audio::Mixer::Instance().Render(out, frames); }
 
 void SetAudioActive(bool active) { layer::audio::Mixer::Instance().SetActive(active); }
+
+void RefuseDirectSound(bool refuse) { layer::audio::Mixer::Instance().Refuse(refuse); }
 
 }  // namespace layer::testing

@@ -16,8 +16,10 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "silent_output.h"
 #include "windef.h"
 
 namespace layer::audio {
@@ -60,8 +62,9 @@ class Mixer {
 public:
     static Mixer& Instance();
 
-    // Opens the default device (or the hand-driven one) for the first user;
-    // false when no device can be opened.
+    // Opens the default device (or the hand-driven one) for the first user.
+    // Without a device it plays into a silent output at the same pace; false
+    // only when the test seam refuses DirectSound.
     bool Open();
     void Close();
 
@@ -84,6 +87,7 @@ public:
     void SetActive(bool active);
 
     void UseManual(int rate, int channels);
+    void Refuse(bool refuse);
     int OutputChannels() const { return outputChannels; }
 
 private:
@@ -91,6 +95,8 @@ private:
     void RenderLocked(std::int16_t* out, int frames, std::vector<HANDLE>& toSet);
     void MixVoice(Voice& voice, std::int32_t* accumulator, int frames, std::uint64_t deviceStart);
     void CollectDue(std::vector<HANDLE>& toSet);
+    bool OpenDevice(std::string& whyNot);
+    void OpenSilent(const std::string& why);
     static void Callback(void* self, std::uint8_t* stream, int bytes);
 
     std::mutex guard;
@@ -111,6 +117,9 @@ private:
 
     int users = 0;
     bool manual = false;
+    bool refused = false;
+    bool silent = false;
+    SilentOutput silentOutput;
     int manualRate = 0;
     int manualChannels = 2;
     std::uint32_t device = 0;

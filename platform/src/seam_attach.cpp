@@ -35,6 +35,7 @@ constexpr Hooks kHooks{
     UseManualAudio,
     RenderAudio,
     SetAudioActive,
+    RefuseDirectSound,
 };
 
 struct AttachAtLoad {

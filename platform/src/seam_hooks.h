@@ -44,6 +44,7 @@ struct Hooks {
     void (*useManualAudio)(int rate, int channels);
     void (*renderAudio)(short* out, int frames);
     void (*setAudioActive)(bool active);
+    void (*refuseDirectSound)(bool refuse);
 };
 
 // A seam library exports `extern "C" void winlayer_seam_attach(const Hooks*)`
@@ -66,5 +67,6 @@ bool DisplayWindowed();
 void UseManualAudio(int rate, int channels);
 void RenderAudio(short* out, int frames);
 void SetAudioActive(bool active);
+void RefuseDirectSound(bool refuse);
 
 }  // namespace layer::testing

@@ -7,7 +7,9 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "seam/audio.h"
 #include "seam/input.h"
 #include "test_window.h"
 
@@ -36,11 +39,79 @@ void Wait(int milliseconds) {
 
 HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10)); }
 
-TEST(AudioDevice, CreateFailsWhenNoDeviceCanBeOpened) {
+// A 0.1 s one-shot sound at 22050 Hz, mono, with an event set at its end.
+IDirectSoundBuffer* OneShotWithEndEvent(IDirectSound* ds, DWORD frames, HANDLE end) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = 22050;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 2;
+    format.nAvgBytesPerSec = 44100;
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_STATIC | DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = frames * 2;
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    if (ds->CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
+    IDirectSoundNotify* notify = nullptr;
+    buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify));
+    DSBPOSITIONNOTIFY stop = {DSBPN_OFFSETSTOP, end};
+    notify->SetNotificationPositions(1, &stop);
+    notify->Release();
+    return buffer;
+}
+
+// Without a device the sound is off, said once, and everything else goes on
+// as with a device: the one-shot plays out (never faster than it would be
+// heard), its end is notified, the status follows.
+TEST(AudioDevice, WithoutADeviceSoundIsOffAndBuffersStillPlayInRealTime) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStderr();
+    IDirectSound* first = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &first, nullptr), DS_OK);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Release(), 0u);
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("sound is off"), said.rfind("sound is off")) << said;
+    EXPECT_NE(said.find("[winlayer] sound is off: no audio device could be opened ("), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+
+    ASSERT_EQ(ds->SetCooperativeLevel(FakeWindow(), DSSCL_PRIORITY), DS_OK);
+    const DWORD frames = 2205;  // 0.1 s
+    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    IDirectSoundBuffer* buffer = OneShotWithEndEvent(ds, frames, done);
+    ASSERT_NE(buffer, nullptr);
+    const DWORD started = GetTickCount();
+    ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+    DWORD status = 0;
+    buffer->GetStatus(&status);
+    EXPECT_TRUE(status & DSBSTATUS_PLAYING);
+    ASSERT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0) << "the end of the sound was reached";
+    // A lower bound only: a silent output that ran ahead of the clock would
+    // drain a stream in a moment and starve the game of its refill events.
+    EXPECT_GE(GetTickCount() - started, 90u);
+    buffer->GetStatus(&status);
+    EXPECT_EQ(status, 0u);
+    buffer->Release();
+    EXPECT_EQ(ds->Release(), 0u);
+    CloseHandle(done);
+}
+
+// The test seam can still make DirectSound itself absent, so a program's
+// start-up failure stays testable.
+TEST(AudioDevice, RefusedDirectSoundFailsToCreate) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    seam::RefuseDirectSound(true);
     IDirectSound* ds = reinterpret_cast<IDirectSound*>(1);
     EXPECT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DSERR_NODRIVER);
     EXPECT_EQ(ds, nullptr);
+    seam::RefuseDirectSound(false);
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_EQ(ds->Release(), 0u);
 }
 
 // A one-shot ramp at 22050 Hz goes through the disk driver's 44100 Hz stereo
@@ -116,8 +187,10 @@ TEST(AudioDevice, DiskDriverReceivesTheResampledSound) {
 // The real device thread and the real activation path: losing the
 // foreground holds every buffer still and silences its notifications; getting
 // it back goes on from the same place.
-TEST(AudioDevice, BuffersHoldStillWhileTheWindowIsInactive) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);  // a device that plays in real time, anywhere
+class AudioOutputs : public testing::TestWithParam<const char*> {};
+
+TEST_P(AudioOutputs, BuffersHoldStillWhileTheWindowIsInactive) {
+    setenv("SDL_AUDIODRIVER", GetParam(), 1);
     ASSERT_NE(TestWindowClass("SoundFocusWindow"), nullptr);
     HWND window = CreateWindowExA(0, "SoundFocusWindow", "sound", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
@@ -175,5 +248,9 @@ TEST(AudioDevice, BuffersHoldStillWhileTheWindowIsInactive) {
     DestroyWindow(window);
     Pump();
 }
+
+// SDL's dummy driver is a device that plays in real time anywhere; with no
+// driver at all the silent output stands in for one.
+INSTANTIATE_TEST_SUITE_P(DummyDeviceAndSilentOutput, AudioOutputs, testing::Values("dummy", "no-such-driver"));
 
 }  // namespace

@@ -21,4 +21,9 @@ void RenderAudio(short* out, int frames);
 // the foreground.
 void SetAudioActive(bool active);
 
+// While refused, DirectSoundCreate fails with DSERR_NODRIVER, as it would on
+// a system without DirectSound; otherwise a missing audio device only turns
+// the sound off.
+void RefuseDirectSound(bool refuse);
+
 }  // namespace seam
