@@ -3,7 +3,7 @@
 # play folder `play/`, which holds the two files the game reads beside it: the
 # music (refreshed on every start) and the best-score table (the shipped one
 # the first time only, so that scores are kept). When the game has to stop,
-# it says why in play/debug.txt, which is shown here.
+# it says why in play/debug.txt, and the program repeats that on stderr.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -22,10 +22,9 @@ game="$PWD/$build/bin/zarnok"
 cd play
 status=0
 "$game" "$@" || status=$?
-if [[ -s debug.txt ]]; then
-  echo "The game stopped early:" >&2
-  cat debug.txt >&2
-elif [[ $status -eq 1 || $status -eq 2 ]]; then
+# 1 and 2 are the framework's window failures; 2 is also a refused option,
+# which the program has explained itself.
+if [[ ! -s debug.txt && ( $status -eq 1 || ( $status -eq 2 && $# -eq 0 ) ) ]]; then
   echo "The game could not open its window: is there a display (DISPLAY)?" >&2
 fi
 exit "$status"

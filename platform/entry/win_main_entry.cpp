@@ -1,15 +1,152 @@
 // The process entry of programs written against WinMain: what the Windows
-// loader does for them, here for every other host. The command line is the
-// program's arguments after its name, joined by spaces.
-#include <string>
-
+// loader does for them, here for every other host. It first takes out the
+// options a player on this host expects (kept out of the programs, which
+// read no command line), settles the folder the program works in, and
+// afterwards repeats on standard error what the program left in its log
+// when it had to stop. The rest of the command line goes to WinMain joined
+// by spaces.
 #include <windows.h>
 
-int main(int argc, char** argv) {
-    std::string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) commandLine += ' ';
-        commandLine += argv[i];
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "entry_options.h"
+#include "player_folder.h"
+#include "program_profile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using entry::kProgram;
+
+std::vector<entry::OptionSpec> OptionTable() {
+    std::vector<entry::OptionSpec> table = {
+        {"--help", nullptr, "show this help and exit"},
+        {"--version", nullptr, "show the version and exit"},
+        {"--window", nullptr, "start in a window rather than full screen"},
+        {"--data-dir", "DIR", "work in DIR instead of the usual data folder"},
+    };
+    return table;
+}
+
+bool KeepsFiles() { return kProgram.dataFolderName[0] != '\0'; }
+
+// The installed data folder, when this program runs from an installation.
+fs::path ShippedFolder() {
+    if (!KeepsFiles()) return {};
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    const fs::path shipped = (self.parent_path() / kProgram.shippedData).lexically_normal();
+    return fs::is_directory(shipped, error) ? shipped : fs::path();
+}
+
+// Where the program runs. Installed: the player's folder, or, when that is
+// unusable, a private folder for this run (removed afterwards, in
+// `sessionFolder`). From a build tree: where it was started, or DIR.
+// False when the program cannot start at all.
+bool EnterWorkingFolder(const entry::ParsedOptions& options, fs::path& sessionFolder) {
+    const fs::path shipped = ShippedFolder();
+    if (shipped.empty()) {
+        if (!options.Has("--data-dir")) return true;
+        const std::string dir = options.Value("--data-dir");
+        if (chdir(dir.c_str()) == 0) return true;
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram.name, dir.c_str(), std::strerror(errno));
+        return false;
     }
-    return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
+
+    const entry::PlayerFiles files{entry::SplitList(kProgram.seedFiles), entry::SplitList(kProgram.sharedFiles)};
+    fs::path folder = options.Has("--data-dir")
+                          ? fs::absolute(options.Value("--data-dir"))
+                          : entry::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), kProgram.dataFolderName);
+    std::string whyNot = folder.empty() ? "neither XDG_DATA_HOME nor HOME names a folder"
+                                        : entry::PreparePlayerFolder(folder, shipped, files);
+    if (whyNot.empty() && chdir(folder.c_str()) != 0) whyNot = folder.string() + ": " + std::strerror(errno);
+    if (whyNot.empty()) return true;
+
+    std::fprintf(stderr, "%s: %s; %s\n", kProgram.name, whyNot.c_str(), kProgram.lostWithoutFolder);
+    std::error_code error;
+    const char* tmp = std::getenv("TMPDIR");
+    const fs::path tempRoot = tmp && tmp[0] == '/' ? fs::path(tmp) : fs::path("/tmp");
+    std::string sessionWhyNot;
+    sessionFolder = entry::MakeSessionFolder(tempRoot, kProgram.name, shipped, files, sessionWhyNot);
+    if (!sessionFolder.empty() && chdir(sessionFolder.c_str()) == 0) return true;
+    std::fprintf(stderr, "%s: no folder to run in: %s\n", kProgram.name, sessionWhyNot.c_str());
+    return false;
+}
+
+struct LogStamp {
+    bool exists = false;
+    struct stat st {};
+};
+
+LogStamp StampOf(const char* path) {
+    LogStamp stamp;
+    stamp.exists = path[0] != '\0' && stat(path, &stamp.st) == 0;
+    return stamp;
+}
+
+// The program's log reaches the player too when it was written during this run.
+void EchoLogIfWritten(const LogStamp& before) {
+    if (kProgram.logFile[0] == '\0') return;
+    const LogStamp after = StampOf(kProgram.logFile);
+    if (!after.exists || after.st.st_size == 0) return;
+    if (before.exists && before.st.st_ino == after.st.st_ino && before.st.st_size == after.st.st_size &&
+        before.st.st_mtim.tv_sec == after.st.st_mtim.tv_sec && before.st.st_mtim.tv_nsec == after.st.st_mtim.tv_nsec)
+        return;
+    std::ifstream log(kProgram.logFile);
+    std::string line;
+    while (std::getline(log, line)) std::fprintf(stderr, "%s: %s\n", kProgram.name, line.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<entry::OptionSpec> table = OptionTable();
+    const entry::ParsedOptions options = entry::ParseOptions(table, argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "%s: %s\n%s", kProgram.name, options.error.c_str(),
+                     entry::Usage(table, kProgram.name, kProgram.summary).c_str());
+        return 2;
+    }
+    if (options.Has("--help")) {
+        std::fputs(entry::Usage(table, kProgram.name, kProgram.summary).c_str(), stdout);
+        if (KeepsFiles())
+            std::printf("\nInstalled, it keeps its files in $XDG_DATA_HOME/%s (by default ~/.local/share/%s).\n",
+                        kProgram.dataFolderName, kProgram.dataFolderName);
+        return 0;
+    }
+    if (options.Has("--version")) {
+        std::printf("%s %s\n", kProgram.name, kProgram.version);
+        return 0;
+    }
+    // The layer's one way to be asked for a window instead of the full screen.
+    if (options.Has("--window")) setenv("WINLAYER_WINDOWED", "1", 1);
+
+    fs::path sessionFolder;
+    if (!EnterWorkingFolder(options, sessionFolder)) return 1;
+
+    std::string commandLine;
+    for (const std::string& arg : options.rest) {
+        if (!commandLine.empty()) commandLine += ' ';
+        commandLine += arg;
+    }
+    const LogStamp before = StampOf(kProgram.logFile);
+    const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
+    EchoLogIfWritten(before);
+    if (!sessionFolder.empty()) {
+        std::error_code ignored;
+        fs::current_path("/", ignored);
+        fs::remove_all(sessionFolder, ignored);
+    }
+    return result;
 }
