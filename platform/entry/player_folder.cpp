@@ -15,12 +15,20 @@ namespace {
 
 std::string Why(const fs::path& path, int error) { return path.string() + ": " + std::strerror(error); }
 
+// A hidden name beside `path` for a file made before it takes its place.
+fs::path Beside(const fs::path& path, const char* suffix) {
+    std::string name = ".";
+    name += path.filename().string();
+    name += suffix;
+    return path.parent_path() / name;
+}
+
 // Writes a copy of `from` as `to` in one step: `to` appears whole or not at
 // all, and an existing `to` is never replaced (link() refuses to).
 std::string CopyNew(const fs::path& from, const fs::path& to) {
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return Why(from, errno);
-    std::string temp = (to.parent_path() / ("." + to.filename().string() + ".XXXXXX")).string();
+    std::string temp = Beside(to, ".XXXXXX").string();
     const int out = mkstemp(temp.data());
     if (out < 0) {
         const int error = errno;
@@ -83,7 +91,7 @@ std::string PlaceShared(const fs::path& from, const fs::path& to) {
     const fs::path current = fs::read_symlink(to, error);
     if (!error && current == from && fs::exists(to, error)) return "";
     // Replaced in one step, so there is never a moment without it.
-    const fs::path temp = to.parent_path() / ("." + to.filename().string() + ".link");
+    const fs::path temp = Beside(to, ".link");
     unlink(temp.c_str());
     if (symlink(from.c_str(), temp.c_str()) != 0) return Why(to, errno);
     if (rename(temp.c_str(), to.c_str()) != 0) {
