@@ -1,6 +1,6 @@
 // zarnok_assetgen <font folder> <resource folder> <docs folder>
 // Draws every picture and synthesises every sound of the game, writes the
-// icon, the shipped best-score table and the contact sheet. Deterministic:
+// icon, the desktop icons, the shipped best-score table and the contact sheet. Deterministic:
 // the same sources give the same bytes.
 #include <cstdio>
 #include <cstring>
@@ -13,6 +13,7 @@
 namespace art {
 bool MakePictures(const std::string& resDir, const std::string& docsDir);
 bool MakeSounds(const std::string& resDir);
+bool MakeDesktopIcons(const std::string& resDir);
 }  // namespace art
 
 namespace {
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     bool ok = art::MakePictures(res, docs);
     ok = art::MakeSounds(res) && ok;
     ok = MakeHiscores(res + "/hiscores.zk") && ok;
+    ok = art::MakeDesktopIcons(res) && ok;
     if (!ok) {
         std::fprintf(stderr, "zarnok_assetgen: some files could not be written\n");
         return 1;
