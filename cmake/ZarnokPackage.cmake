@@ -15,9 +15,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zarnok.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # dpkg-shlibdeps must find the game's private libraries in the staged tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/bin")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- A grumpy wanderer drifts about the screen; the player steers a second
- figure with the mouse and drops drinks to lead him into a drifting box
- until he falls asleep, away from the spectres that make him angrier.
- Best scores are kept for each player in their own data folder.")
+# The synopsis line comes from the summary; these are the lines below it.
+set(CPACK_PACKAGE_DESCRIPTION "A grumpy wanderer drifts about the screen. The player steers a second
+figure with the mouse and drops drinks to lead him into a drifting box
+until he falls asleep, away from the spectres that make him angrier.
+Best scores are kept for each player in their own data folder.")
 include(CPack)
