@@ -15,6 +15,9 @@ fi
 if [[ "${ZARNOK_WITH_WINE:-0}" == 1 ]]; then
   packages+=(wine64)
 fi
+if [[ "${ZARNOK_WITH_PACKAGING:-0}" == 1 ]]; then
+  packages+=(dpkg-dev fakeroot file lintian desktop-file-utils appstream)
+fi
 if [[ "${ZARNOK_WITH_CLANG:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
