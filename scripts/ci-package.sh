@@ -96,8 +96,28 @@ changed=$(find "$checkout" -newer "$stamp" -not -path "$checkout/build*" -not -p
 [[ -z "$changed" ]] || { echo "written in the checkout: $changed"; exit 1; }
 
 echo "== again without any audio driver"
-play --silent | tee "$scratch/silent.txt"
+play --silent --title-only | tee "$scratch/silent.txt"
 grep -q "sound is off" "$scratch/silent.txt" || { echo "no word that sound is off"; exit 1; }
+
+echo "== bad data folders: the game still reaches its title and says why scores are not kept"
+kept=$(sha256sum "$data/hiscores.zk")
+for bad in folder-is-a-file table-is-a-folder; do
+  home="$scratch/$bad" data="$scratch/$bad/.local/share/zarnok"
+  case $bad in
+    folder-is-a-file) mkdir -p "$(dirname "$data")"; echo "not a folder" > "$data"; reason="$data: not a folder" ;;
+    table-is-a-folder) mkdir -p "$data/hiscores.zk"; reason="$data/hiscores.zk: not a file" ;;
+  esac
+  play --title-only | tee "$scratch/$bad.txt"
+  grep -qF "zarnok: $reason; best scores will not be kept" "$scratch/$bad.txt" \
+    || { echo "$bad: no clear line on stderr"; exit 1; }
+done
+# A music link left dangling (the shipped file moved) is made again; the
+# scores in that folder stay as they were.
+home="$scratch/home" data="$scratch/home/.local/share/zarnok"
+ln -sfn /usr/share/games/zarnok-moved/music.zk "$data/music.zk"
+play --title-only
+[[ $(readlink "$data/music.zk") == /usr/share/games/zarnok/music.zk ]] || { echo "music.zk still dangles"; exit 1; }
+[[ $(sha256sum "$data/hiscores.zk") == "$kept" ]] || { echo "hiscores.zk changed without a save"; exit 1; }
 
 echo "== remove"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get remove --purge -y -qq zarnok

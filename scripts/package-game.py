@@ -4,8 +4,8 @@ new player would: the title, a round with points for swearing, Q, a name,
 Escape. The program runs in an empty folder with the HOME it is given, and
 its stdout and stderr are printed afterwards; the caller checks the files.
 
-Usage: package-game.py --resources DIR --home DIR --cwd DIR [--silent] [--name NAME] PROGRAM
---silent starts it without any audio driver and stops once the title shows.
+Usage: package-game.py --resources DIR --home DIR --cwd DIR [--silent] [--title-only] [--name NAME] PROGRAM
+--silent starts it without any audio driver; --title-only quits once the title shows.
 """
 import argparse
 import os
@@ -23,6 +23,7 @@ def main():
     parser.add_argument("--home", required=True)
     parser.add_argument("--cwd", required=True)
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--title-only", action="store_true")
     parser.add_argument("--name", default="ci")
     parser.add_argument("program")
     args = parser.parse_args()
@@ -55,7 +56,7 @@ def play(args, x, s, program):
         return poll(lambda: (lambda picture: picture if test(picture) else None)(shot()), timeout, what)
 
     wait_for(s.is_title, "the title")
-    if not args.silent:
+    if not args.title_only:
         x.key("space")
         wait_for(s.is_caption, "the round caption")
         wait_for(s.is_playing, "play")

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "layer_log.h"
@@ -159,6 +160,16 @@ void Mixer::OpenSilent(const std::string& why) {
     silentOutput.Start(kSilentRate, 2, kDeviceFrames, [this](std::int16_t* out, int frames) {
         Callback(this, reinterpret_cast<std::uint8_t*>(out), frames * static_cast<int>(sizeof(std::int16_t)) * 2);
     });
+    // Programs may keep DirectSound to the end of the process, so the output
+    // thread must stop before the kernel objects it sets are destroyed: the
+    // event table is made first, so that this handler, registered after it,
+    // runs before its destructor.
+    static bool stopsAtExit = false;
+    if (!stopsAtExit) {
+        CloseHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        std::atexit([] { Instance().silentOutput.Stop(); });
+        stopsAtExit = true;
+    }
 }
 
 void Mixer::Close() {
