@@ -24,6 +24,18 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb="$build/zarnok_${version}_amd64.deb"
 test -f "$deb" || { echo "no $deb"; exit 1; }
 
+echo "== contents: these files and nothing else"
+libdir=usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarnok
+expected=(usr/games/zarnok "$libdir/libvorlap.so" "$libdir/libwinlayer.so"
+          usr/share/applications/org.zarnok.Zarnok.desktop usr/share/metainfo/org.zarnok.Zarnok.metainfo.xml
+          usr/share/doc/zarnok/changelog.gz usr/share/doc/zarnok/copyright
+          usr/share/games/zarnok/hiscores.zk usr/share/games/zarnok/music.zk usr/share/man/man6/zarnok.6.gz)
+for size in 16 22 24 32 48 64 128 256; do expected+=("usr/share/icons/hicolor/${size}x${size}/apps/zarnok.png"); done
+actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort)
+if [[ "$actual" != "$(printf '%s\n' "${expected[@]}" | sort)" ]]; then
+  echo "the package holds:"; echo "$actual"; exit 1
+fi
+
 echo "== lint: package, desktop entry, store metadata"
 status=0
 said=$(lintian --fail-on error "$deb" 2>&1) || status=$?
@@ -41,6 +53,8 @@ DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "./$deb"
 dpkg-query -L zarnok | sort > "$build/package-files.txt"
 program=/usr/games/zarnok
 "$program" --version | grep -qx "zarnok $version"
+# The private libraries are found relative to the program, never in the system's folders.
+readelf -d "$program" | grep -q 'RUNPATH.*\[\$ORIGIN/\.\./lib/[^]]*zarnok\]' || { echo "no relative RUNPATH"; exit 1; }
 
 scratch=$(mktemp -d /var/tmp/zarnok-package-XXXXXX)
 installed=1

@@ -37,7 +37,7 @@ void SilentOutput::Run(int rate, int channels, int periodFrames) {
         auto due = start + std::chrono::microseconds(periods * periodFrames * 1000000ull / static_cast<unsigned>(rate));
         // After a long stall (a suspended machine) start counting afresh
         // instead of rushing through the missed periods at once.
-        if (Clock::now() - due > std::chrono::milliseconds(100)) {
+        if (Clock::now() - due > std::chrono::milliseconds(250)) {
             start = Clock::now();
             periods = 0;
             due = start;
