@@ -15,8 +15,10 @@ sudo_cmd=()
 
 build=${ZARNOK_PACKAGE_BUILD_DIR:-build-package}
 echo "== the package"
+# ZARNOK_CMAKE_ARGS holds several options: split on blanks, on purpose.
+read -r -a cmake_args <<< "${ZARNOK_CMAKE_ARGS:-}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DZARNOK_TESTS=OFF -DZARNOK_BENCHMARKS=OFF ${ZARNOK_CMAKE_ARGS:-}
+  -DZARNOK_TESTS=OFF -DZARNOK_BENCHMARKS=OFF "${cmake_args[@]}"
 cmake --build "$build"
 rm -f "$build"/zarnok_*.deb
 (cd "$build" && cpack -G DEB)
