@@ -6,15 +6,15 @@ namespace entry {
 
 namespace {
 
-const OptionSpec* Find(const std::vector<OptionSpec>& table, const std::string& name) {
-    for (const OptionSpec& spec : table)
-        if (name == spec.name) return &spec;
+const OptionRow* Find(const std::vector<OptionRow>& table, const std::string& name) {
+    for (const OptionRow& row : table)
+        if (name == row.name) return &row;
     return nullptr;
 }
 
 }  // namespace
 
-ParsedOptions ParseOptions(const std::vector<OptionSpec>& table, int argc, const char* const* argv) {
+ParsedOptions ParseOptions(const std::vector<OptionRow>& table, int argc, const char* const* argv) {
     ParsedOptions parsed;
     bool optionsOver = false;
     for (int i = 1; i < argc; ++i) {
@@ -29,12 +29,12 @@ ParsedOptions ParseOptions(const std::vector<OptionSpec>& table, int argc, const
         }
         const std::string::size_type equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = Find(table, name);
-        if (!spec) {
+        const OptionRow* row = Find(table, name);
+        if (!row) {
             parsed.error = "unknown option '" + arg + "'";
             return parsed;
         }
-        if (!spec->valueName) {
+        if (!row->valueName) {
             if (equals != std::string::npos) {
                 parsed.error = "option '" + name + "' takes no value";
                 return parsed;
@@ -47,26 +47,26 @@ ParsedOptions ParseOptions(const std::vector<OptionSpec>& table, int argc, const
         } else if (i + 1 < argc) {
             parsed.given[name] = argv[++i];
         } else {
-            parsed.error = "option '" + name + "' needs " + spec->valueName;
+            parsed.error = "option '" + name + "' needs " + row->valueName;
             return parsed;
         }
         if (parsed.given[name].empty()) {
-            parsed.error = "option '" + name + "' needs " + spec->valueName;
+            parsed.error = "option '" + name + "' needs " + row->valueName;
             return parsed;
         }
     }
     return parsed;
 }
 
-std::string Usage(const std::vector<OptionSpec>& table, const std::string& program, const std::string& summary) {
+std::string Usage(const std::vector<OptionRow>& table, const std::string& program, const std::string& summary) {
     std::string text = "Usage: " + program + " [OPTION]...\n" + summary + "\n\nOptions:\n";
     std::size_t width = 0;
-    for (const OptionSpec& spec : table)
-        width = std::max(width, std::string(spec.name).size() + (spec.valueName ? 1 + std::string(spec.valueName).size() : 0));
-    for (const OptionSpec& spec : table) {
-        std::string left = spec.name;
-        if (spec.valueName) left += std::string(" ") + spec.valueName;
-        text += "  " + left + std::string(width - left.size() + 2, ' ') + spec.help + "\n";
+    for (const OptionRow& row : table)
+        width = std::max(width, std::string(row.name).size() + (row.valueName ? 1 + std::string(row.valueName).size() : 0));
+    for (const OptionRow& row : table) {
+        std::string left = row.name;
+        if (row.valueName) left += std::string(" ") + row.valueName;
+        text += "  " + left + std::string(width - left.size() + 2, ' ') + row.help + "\n";
     }
     return text;
 }

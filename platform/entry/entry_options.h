@@ -9,7 +9,7 @@
 
 namespace entry {
 
-struct OptionSpec {
+struct OptionRow {
     const char* name;     // "--window"
     const char* valueName;  // "DIR" for an option that takes a value, else nullptr
     const char* help;
@@ -30,9 +30,9 @@ struct ParsedOptions {
 // Takes the table's options out of argv[1..]; "--name=value" and "--name
 // value" both work. Anything else starting with '-' is refused, except after
 // "--", which passes everything behind it on.
-ParsedOptions ParseOptions(const std::vector<OptionSpec>& table, int argc, const char* const* argv);
+ParsedOptions ParseOptions(const std::vector<OptionRow>& table, int argc, const char* const* argv);
 
 // The usage text: a line per option, aligned.
-std::string Usage(const std::vector<OptionSpec>& table, const std::string& program, const std::string& summary);
+std::string Usage(const std::vector<OptionRow>& table, const std::string& program, const std::string& summary);
 
 }  // namespace entry

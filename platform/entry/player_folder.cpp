@@ -127,7 +127,7 @@ std::vector<std::string> SplitList(const std::string& list) {
 }
 
 fs::path DefaultDataFolder(const char* xdgDataHome, const char* home, const std::string& name) {
-    // The base directory specification ignores relative values.
+    // XDG says a relative value is to be ignored.
     if (xdgDataHome && xdgDataHome[0] == '/') return fs::path(xdgDataHome) / name;
     if (home && home[0] == '/') return fs::path(home) / ".local" / "share" / name;
     return {};

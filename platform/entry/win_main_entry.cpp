@@ -28,8 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using entry::kProgram;
 
-std::vector<entry::OptionSpec> OptionTable() {
-    std::vector<entry::OptionSpec> table = {
+std::vector<entry::OptionRow> OptionTable() {
+    std::vector<entry::OptionRow> table = {
         {"--help", nullptr, "show this help and exit"},
         {"--version", nullptr, "show the version and exit"},
         {"--window", nullptr, "start in a window rather than full screen"},
@@ -111,7 +111,7 @@ void EchoLogIfWritten(const LogStamp& before) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<entry::OptionSpec> table = OptionTable();
+    const std::vector<entry::OptionRow> table = OptionTable();
     const entry::ParsedOptions options = entry::ParseOptions(table, argc, argv);
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s\n%s", kProgram.name, options.error.c_str(),

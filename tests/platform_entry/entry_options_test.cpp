@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::vector<entry::OptionSpec> kTable = {
+const std::vector<entry::OptionRow> kTable = {
     {"--help", nullptr, "show this help"},
     {"--window", nullptr, "start in a window"},
     {"--data-dir", "DIR", "work in DIR"},
