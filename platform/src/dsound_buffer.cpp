@@ -14,15 +14,16 @@ namespace layer {
 using audio::Mixer;
 
 SoundBuffer* SoundBuffer::Create(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format) {
-    std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[bytes]);
+    std::shared_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[bytes]);
     if (!data) return nullptr;
+    // A new buffer is silent: 8-bit samples are unsigned around 128.
+    std::memset(data.get(), format.wBitsPerSample == 8 ? 0x80 : 0, bytes);
     auto* made = new (std::nothrow) SoundBuffer(device, flags, bytes, format);
     if (!made) return nullptr;
     made->data = std::move(data);
-    // A new buffer is silent: 8-bit samples are unsigned around 128.
-    std::memset(made->data.get(), format.wBitsPerSample == 8 ? 0x80 : 0, bytes);
     try {
-        made->voice.samples.assign(std::size_t(made->voice.frames) * format.nChannels, 0);
+        made->voice.samples =
+            std::make_shared<std::vector<std::int16_t>>(std::size_t(made->voice.frames) * format.nChannels, 0);
     } catch (const std::bad_alloc&) {
         made->Release();
         return nullptr;
@@ -32,16 +33,29 @@ SoundBuffer* SoundBuffer::Create(SoundDevice* device, DWORD flags, DWORD bytes, 
     return made;
 }
 
+SoundBuffer* SoundBuffer::Duplicate() {
+    auto* made = new (std::nothrow) SoundBuffer(device, flags, bytes, format);
+    if (!made) return nullptr;
+    made->data = data;
+    made->volume = volume;
+    made->pan = pan;
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    made->voice.samples = voice.samples;
+    made->voice.rate = voice.rate;
+    made->voice.step = voice.step;
+    made->UpdateGains();
+    Mixer::Instance().Add(&made->voice);
+    return made;
+}
+
 SoundBuffer::SoundBuffer(SoundDevice* owner, DWORD flags_, DWORD bytes_, const WAVEFORMATEX& format_)
     : device(owner), flags(flags_), bytes(bytes_), format(format_) {
     format.cbSize = 0;
-    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     device->AddRef();
     voice.channels = format.nChannels;
-    voice.rate = format.nSamplesPerSec;
     voice.frames = bytes / format.nBlockAlign;
-    const DWORD outputRate = std::max<DWORD>(Mixer::Instance().OutputRate(), 1);
-    voice.step = (std::uint64_t(voice.rate) << audio::kFixedShift) / outputRate;
+    voice.rate = format.nSamplesPerSec;
+    voice.step = audio::StepFor(voice.rate, Mixer::Instance().OutputRate());
 }
 
 SoundBuffer::~SoundBuffer() {
@@ -94,35 +108,30 @@ HRESULT SoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
 }
 
 HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD sizeWritten) {
-    if (!out && !sizeWritten) return DSERR_INVALIDPARAM;
-    if (!out) {
-        *sizeWritten = sizeof(WAVEFORMATEX);
-        return DS_OK;
-    }
-    if (sizeAllocated < sizeof(WAVEFORMATEX)) return DSERR_INVALIDPARAM;
-    *out = format;
-    if (sizeWritten) *sizeWritten = sizeof(WAVEFORMATEX);
-    return DS_OK;
+    return CopyFormat(format, out, sizeAllocated, sizeWritten);
 }
 
-HRESULT SoundBuffer::GetVolume(LPLONG volume) {
-    if (!volume) return DSERR_INVALIDPARAM;
+HRESULT SoundBuffer::GetVolume(LPLONG out) {
+    if (!out) return DSERR_INVALIDPARAM;
     if (!(flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    *volume = DSBVOLUME_MAX;  // never changed: SetVolume is not offered
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    *out = volume;
     return DS_OK;
 }
 
-HRESULT SoundBuffer::GetPan(LPLONG pan) {
-    if (!pan) return DSERR_INVALIDPARAM;
+HRESULT SoundBuffer::GetPan(LPLONG out) {
+    if (!out) return DSERR_INVALIDPARAM;
     if (!(flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    *pan = DSBPAN_CENTER;  // never changed: SetPan is not offered
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    *out = pan;
     return DS_OK;
 }
 
-HRESULT SoundBuffer::GetFrequency(LPDWORD frequency) {
-    if (!frequency) return DSERR_INVALIDPARAM;
+HRESULT SoundBuffer::GetFrequency(LPDWORD out) {
+    if (!out) return DSERR_INVALIDPARAM;
     if (!(flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-    *frequency = format.nSamplesPerSec;
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    *out = voice.rate;
     return DS_OK;
 }
 
@@ -190,19 +199,40 @@ HRESULT SoundBuffer::SetCurrentPosition(DWORD newPosition) {
 // Only the primary buffer's format can change.
 HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX) { return DSERR_INVALIDCALL; }
 
-HRESULT SoundBuffer::SetVolume(LONG) {
+HRESULT SoundBuffer::SetVolume(LONG newVolume) {
     if (!(flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    return Unimplemented("IDirectSoundBuffer::SetVolume", DSERR_UNSUPPORTED);
+    if (newVolume < DSBVOLUME_MIN || newVolume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    volume = newVolume;
+    UpdateGains();
+    return DS_OK;
 }
 
-HRESULT SoundBuffer::SetPan(LONG) {
+HRESULT SoundBuffer::SetPan(LONG newPan) {
     if (!(flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    return Unimplemented("IDirectSoundBuffer::SetPan", DSERR_UNSUPPORTED);
+    if (newPan < DSBPAN_LEFT || newPan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
+    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    pan = newPan;
+    UpdateGains();
+    return DS_OK;
 }
 
-HRESULT SoundBuffer::SetFrequency(DWORD) {
+// Heard from the next mixed frame on, also while playing.
+HRESULT SoundBuffer::SetFrequency(DWORD frequency) {
     if (!(flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-    return Unimplemented("IDirectSoundBuffer::SetFrequency", DSERR_UNSUPPORTED);
+    if (frequency == DSBFREQUENCY_ORIGINAL) frequency = format.nSamplesPerSec;
+    if (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
+    Mixer& mixer = Mixer::Instance();
+    std::lock_guard<std::mutex> lock(mixer.Guard());
+    mixer.SetRate(&voice, frequency);
+    return DS_OK;
+}
+
+// Both are attenuations in hundredths of a decibel; pan attenuates only the
+// side it turns away from.
+void SoundBuffer::UpdateGains() {
+    voice.gain[0] = audio::GainFor(volume + std::min<LONG>(0, -pan));
+    voice.gain[1] = audio::GainFor(volume + std::min<LONG>(0, pan));
 }
 
 HRESULT SoundBuffer::Stop() {
@@ -235,7 +265,7 @@ void SoundBuffer::Convert(DWORD offset, DWORD count) {
     const DWORD endFrame = std::min<DWORD>(voice.frames, (offset + count + align - 1) / align);
     if (firstFrame >= endFrame) return;
     const std::size_t samples = std::size_t(endFrame - firstFrame) * format.nChannels;
-    std::int16_t* out = voice.samples.data() + std::size_t(firstFrame) * format.nChannels;
+    std::int16_t* out = voice.samples->data() + std::size_t(firstFrame) * format.nChannels;
     const unsigned char* in = data.get() + std::size_t(firstFrame) * align;
     if (format.wBitsPerSample == 16) {
         for (std::size_t i = 0; i < samples; ++i)

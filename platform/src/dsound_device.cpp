@@ -12,11 +12,31 @@ bool AcceptablePcm(const WAVEFORMATEX* format) {
     if (format->nChannels != 1 && format->nChannels != 2) return false;
     if (format->wBitsPerSample != 8 && format->wBitsPerSample != 16) return false;
     if (format->nBlockAlign == 0 || format->nBlockAlign != format->nChannels * format->wBitsPerSample / 8) return false;
+    // The byte rate is only advice: any figure but none is taken as given.
+    if (format->nAvgBytesPerSec == 0) return false;
     return format->nSamplesPerSec >= DSBFREQUENCY_MIN && format->nSamplesPerSec <= DSBFREQUENCY_MAX;
 }
 
-// The last reference on the device lets go of the audio output.
-SoundDevice::~SoundDevice() { audio::Mixer::Instance().Close(); }
+HRESULT CopyFormat(const WAVEFORMATEX& format, LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD sizeWritten) {
+    if (!out && !sizeWritten) return DSERR_INVALIDPARAM;
+    if (!out) {
+        *sizeWritten = sizeof(WAVEFORMATEX);
+        return DS_OK;
+    }
+    if (sizeAllocated < sizeof(WAVEFORMATEX)) return DSERR_INVALIDPARAM;
+    *out = format;
+    if (sizeWritten) *sizeWritten = sizeof(WAVEFORMATEX);
+    return DS_OK;
+}
+
+SoundDevice::SoundDevice() = default;
+
+// The last reference on the device lets go of the audio output; nothing holds
+// the primary buffer any more, or the device would still be referenced.
+SoundDevice::~SoundDevice() {
+    PrimaryBuffer::Destroy(primary);
+    audio::Mixer::Instance().Close();
+}
 
 HRESULT SoundDevice::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer, LPUNKNOWN outer) {
     if (!buffer) return DSERR_INVALIDPARAM;
@@ -33,17 +53,23 @@ HRESULT SoundDevice::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER
     if (flags & DSBCAPS_PRIMARYBUFFER) {
         if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) return DSERR_INVALIDPARAM;
         if (flags & (DSBCAPS_STATIC | DSBCAPS_CTRLPOSITIONNOTIFY)) return DSERR_INVALIDPARAM;
-        auto* primary = new (std::nothrow) PrimaryBuffer(this);
+        if (!primary) primary = new (std::nothrow) PrimaryBuffer(this);
         if (!primary) return DSERR_OUTOFMEMORY;
+        primary->AddRef();
         *buffer = primary;
         return DS_OK;
     }
 
     if (!AcceptablePcm(desc->lpwfxFormat)) return DSERR_INVALIDPARAM;
-    if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX ||
-        desc->dwBufferBytes < desc->lpwfxFormat->nBlockAlign)
+    // Every buffer is mixed in software: there is no hardware to place one in.
+    if (flags & DSBCAPS_LOCHARDWARE) return DSERR_INVALIDCALL;
+    const DWORD align = desc->lpwfxFormat->nBlockAlign;
+    if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX || desc->dwBufferBytes < align)
         return DSERR_INVALIDPARAM;
-    SoundBuffer* made = SoundBuffer::Create(this, flags, desc->dwBufferBytes, *desc->lpwfxFormat);
+    // A buffer holds whole frames.
+    const DWORD bytes = (desc->dwBufferBytes + align - 1) / align * align;
+    if (bytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
+    SoundBuffer* made = SoundBuffer::Create(this, flags, bytes, *desc->lpwfxFormat);
     if (!made) return DSERR_OUTOFMEMORY;
     *buffer = made;
     return DS_OK;
@@ -62,9 +88,18 @@ HRESULT SoundDevice::GetCaps(LPDSCAPS caps) {
     return DS_OK;
 }
 
-HRESULT SoundDevice::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER, LPDIRECTSOUNDBUFFER* duplicate) {
-    if (duplicate) *duplicate = nullptr;
-    return Unimplemented("IDirectSound::DuplicateSoundBuffer", DSERR_UNSUPPORTED);
+HRESULT SoundDevice::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* duplicate) {
+    if (!duplicate) return DSERR_INVALIDPARAM;
+    *duplicate = nullptr;
+    if (!original) return DSERR_INVALIDPARAM;
+    // The primary buffer has no sound data of its own to share.
+    if (original == primary) return DSERR_INVALIDCALL;
+    auto* source = dynamic_cast<SoundBuffer*>(original);
+    if (!source) return DSERR_INVALIDPARAM;
+    SoundBuffer* made = source->Duplicate();
+    if (!made) return DSERR_OUTOFMEMORY;
+    *duplicate = made;
+    return DS_OK;
 }
 
 HRESULT SoundDevice::SetCooperativeLevel(HWND window, DWORD newLevel) {
@@ -78,14 +113,17 @@ HRESULT SoundDevice::SetCooperativeLevel(HWND window, DWORD newLevel) {
 // Software buffers: there is no device memory to compact.
 HRESULT SoundDevice::Compact() { return level >= DSSCL_PRIORITY ? DS_OK : DSERR_PRIOLEVELNEEDED; }
 
-HRESULT SoundDevice::GetSpeakerConfig(LPDWORD speakerConfig) {
-    if (!speakerConfig) return DSERR_INVALIDPARAM;
-    *speakerConfig = DSSPEAKER_STEREO;
+// The setting is the program's to keep; the output stays stereo whatever it
+// says, as a driver that ignores it would.
+HRESULT SoundDevice::GetSpeakerConfig(LPDWORD config) {
+    if (!config) return DSERR_INVALIDPARAM;
+    *config = speakerConfig.load();
     return DS_OK;
 }
 
-HRESULT SoundDevice::SetSpeakerConfig(DWORD) {
-    return Unimplemented("IDirectSound::SetSpeakerConfig", DSERR_UNSUPPORTED);
+HRESULT SoundDevice::SetSpeakerConfig(DWORD config) {
+    speakerConfig = config;
+    return DS_OK;
 }
 
 HRESULT SoundDevice::Initialize(LPCGUID) { return DSERR_ALREADYINITIALIZED; }

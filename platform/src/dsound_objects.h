@@ -13,9 +13,11 @@
 
 namespace layer {
 
+class PrimaryBuffer;
+
 class SoundDevice final : public com::Object<IDirectSound, IID_IUnknown, IID_IDirectSound> {
 public:
-    SoundDevice() = default;
+    SoundDevice();
 
     HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer,
                                                 LPUNKNOWN outer) override;
@@ -33,11 +35,22 @@ public:
 private:
     ~SoundDevice();
     std::atomic<DWORD> level{0};
+    std::atomic<DWORD> speakerConfig{DSSPEAKER_STEREO};
+    // The one primary buffer, made with the device and gone with it; a
+    // program's references to it only keep the device alive.
+    PrimaryBuffer* primary = nullptr;
 };
 
 class PrimaryBuffer final : public com::Object<IDirectSoundBuffer, IID_IUnknown, IID_IDirectSoundBuffer> {
 public:
+    // Starts with no references: CreateSoundBuffer hands out the first.
     explicit PrimaryBuffer(SoundDevice* device);
+    static void Destroy(PrimaryBuffer* primary) { delete primary; }
+
+    // The first reference holds the device, the last lets go of it; the
+    // object itself lives until the device goes.
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSBCAPS caps) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override;
@@ -70,6 +83,9 @@ class SoundBuffer final : public com::Object<IDirectSoundBuffer, IID_IUnknown, I
 public:
     // Null when the memory cannot be had.
     static SoundBuffer* Create(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format);
+    // A new buffer over the same sound data, stopped at its start; null
+    // when the memory cannot be had.
+    SoundBuffer* Duplicate();
 
     // Also hands out a new notification interface, when the buffer has one.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -102,14 +118,19 @@ private:
     // Converts the application's bytes [offset, offset + count) into the
     // mixer's samples; with the mixer's guard held.
     void Convert(DWORD offset, DWORD count);
+    // The mixer's gains from the volume and pan; with the guard held.
+    void UpdateGains();
 
     SoundDevice* device;
     DWORD flags;
     DWORD bytes;
     WAVEFORMATEX format;
-    // What Lock hands out; the mixer reads only its own converted copy, so
-    // the application's writes never meet the audio thread.
-    std::unique_ptr<unsigned char[]> data;
+    // What Lock hands out, shared with duplicates; the mixer reads only its
+    // own converted copy, so the application's writes never meet the audio
+    // thread.
+    std::shared_ptr<unsigned char[]> data;
+    LONG volume = DSBVOLUME_MAX;
+    LONG pan = DSBPAN_CENTER;
     audio::Voice voice;
 };
 
@@ -128,7 +149,10 @@ private:
 };
 
 // A PCM format the mixer takes: 8 or 16 bits, 1 or 2 channels, a rate within
-// DirectSound's range, and a block alignment that matches.
+// DirectSound's range, a block alignment that matches and a byte rate.
 bool AcceptablePcm(const WAVEFORMATEX* format);
+
+// GetFormat of either kind of buffer.
+HRESULT CopyFormat(const WAVEFORMATEX& format, LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD sizeWritten);
 
 }  // namespace layer

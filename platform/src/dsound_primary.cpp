@@ -1,13 +1,15 @@
 // The primary buffer. The layer mixes at the audio device's own rate, so the
 // primary format is checked and kept for GetFormat but does not change what
 // the device receives; the primary buffer's memory is not open to writing.
+// There is one per device: every CreateSoundBuffer for it hands out the same
+// object, which outlives its references until the device goes.
 #include "dsound_objects.h"
 #include "layer_log.h"
 
 namespace layer {
 
 PrimaryBuffer::PrimaryBuffer(SoundDevice* owner) : device(owner) {
-    device->AddRef();
+    references = 0;
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
     format.nSamplesPerSec = 22050;
@@ -16,7 +18,20 @@ PrimaryBuffer::PrimaryBuffer(SoundDevice* owner) : device(owner) {
     format.nAvgBytesPerSec = 44100;
 }
 
-PrimaryBuffer::~PrimaryBuffer() { device->Release(); }
+PrimaryBuffer::~PrimaryBuffer() = default;
+
+ULONG PrimaryBuffer::AddRef() {
+    const ULONG count = ++references;
+    if (count == 1) device->AddRef();
+    return count;
+}
+
+ULONG PrimaryBuffer::Release() {
+    const ULONG left = --references;
+    // The device may go with this, and the primary buffer with it.
+    if (left == 0) device->Release();
+    return left;
+}
 
 HRESULT PrimaryBuffer::GetCaps(LPDSBCAPS caps) {
     if (!caps || caps->dwSize != sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
@@ -34,20 +49,26 @@ HRESULT PrimaryBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
 }
 
 HRESULT PrimaryBuffer::GetFormat(LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD sizeWritten) {
-    if (!out && !sizeWritten) return DSERR_INVALIDPARAM;
-    if (!out) {
-        *sizeWritten = sizeof(WAVEFORMATEX);
-        return DS_OK;
-    }
-    if (sizeAllocated < sizeof(WAVEFORMATEX)) return DSERR_INVALIDPARAM;
-    *out = format;
-    if (sizeWritten) *sizeWritten = sizeof(WAVEFORMATEX);
+    return CopyFormat(format, out, sizeAllocated, sizeWritten);
+}
+
+// The device's output is never attenuated or panned: SetVolume and SetPan on
+// the primary buffer are not offered.
+HRESULT PrimaryBuffer::GetVolume(LPLONG volume) {
+    if (!volume) return DSERR_INVALIDPARAM;
+    *volume = DSBVOLUME_MAX;
     return DS_OK;
 }
 
-HRESULT PrimaryBuffer::GetVolume(LPLONG) { return Unimplemented("IDirectSoundBuffer::GetVolume (primary)", DSERR_UNSUPPORTED); }
-HRESULT PrimaryBuffer::GetPan(LPLONG) { return Unimplemented("IDirectSoundBuffer::GetPan (primary)", DSERR_UNSUPPORTED); }
-HRESULT PrimaryBuffer::GetFrequency(LPDWORD) { return DSERR_CONTROLUNAVAIL; }
+HRESULT PrimaryBuffer::GetPan(LPLONG pan) {
+    if (!pan) return DSERR_INVALIDPARAM;
+    *pan = DSBPAN_CENTER;
+    return DS_OK;
+}
+
+HRESULT PrimaryBuffer::GetFrequency(LPDWORD frequency) {
+    return frequency ? DSERR_CONTROLUNAVAIL : DSERR_INVALIDPARAM;
+}
 
 HRESULT PrimaryBuffer::GetStatus(LPDWORD status) {
     if (!status) return DSERR_INVALIDPARAM;

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -32,41 +33,44 @@ inline std::int32_t Lerp(std::int32_t a, std::int32_t b, std::uint64_t position)
     return a + (((b - a) * fraction) >> 15);
 }
 
+inline std::int32_t Scale(std::int32_t sample, std::int32_t gain) { return (sample * gain) >> kGainShift; }
+
+// Adds one source frame (`l`, and `r` for stereo) to one device frame, with
+// the voice's gains.
+template <int In, int Out>
+inline void Emit(std::int32_t l, std::int32_t r, const std::int32_t* gain, std::int32_t* out) {
+    if constexpr (In == 1) r = l;
+    if constexpr (Out == 1) {
+        out[0] += (Scale(l, gain[0]) + Scale(r, gain[1])) >> 1;
+    } else {
+        out[0] += Scale(l, gain[0]);
+        out[1] += Scale(r, gain[1]);
+    }
+}
+
 // The inner loops: `count` device frames from `position` on, every source
 // frame read (and its successor) lying inside the voice.
 template <int In, int Out>
-void MixRun(const std::int16_t* source, std::uint64_t position, std::uint64_t step, std::int32_t* out, int count) {
+void MixRun(const std::int16_t* source, std::uint64_t position, std::uint64_t step, const std::int32_t* gain,
+            std::int32_t* out, int count) {
     if (step == kFixedOne) {
         const std::int16_t* s = source + (position >> kFixedShift) * In;
-        for (int i = 0; i < count; ++i, s += In, out += Out) {
-            if constexpr (In == 1 && Out == 1) out[0] += s[0];
-            if constexpr (In == 1 && Out == 2) { out[0] += s[0]; out[1] += s[0]; }
-            if constexpr (In == 2 && Out == 1) out[0] += (s[0] + s[1]) >> 1;
-            if constexpr (In == 2 && Out == 2) { out[0] += s[0]; out[1] += s[1]; }
-        }
+        for (int i = 0; i < count; ++i, s += In, out += Out) Emit<In, Out>(s[0], s[In - 1], gain, out);
         return;
     }
     for (int i = 0; i < count; ++i, position += step, out += Out) {
         const std::int16_t* s = source + (position >> kFixedShift) * In;
-        if constexpr (In == 1) {
-            const std::int32_t v = Lerp(s[0], s[1], position);
-            out[0] += v;
-            if constexpr (Out == 2) out[1] += v;
-        } else {
-            const std::int32_t l = Lerp(s[0], s[2], position);
-            const std::int32_t r = Lerp(s[1], s[3], position);
-            if constexpr (Out == 1) out[0] += (l + r) >> 1;
-            else { out[0] += l; out[1] += r; }
-        }
+        if constexpr (In == 1) Emit<In, Out>(Lerp(s[0], s[1], position), 0, gain, out);
+        else Emit<In, Out>(Lerp(s[0], s[2], position), Lerp(s[1], s[3], position), gain, out);
     }
 }
 
 void MixFast(int in, int out, const std::int16_t* source, std::uint64_t position, std::uint64_t step,
-             std::int32_t* accumulator, int count) {
-    if (in == 1 && out == 1) MixRun<1, 1>(source, position, step, accumulator, count);
-    else if (in == 1) MixRun<1, 2>(source, position, step, accumulator, count);
-    else if (out == 1) MixRun<2, 1>(source, position, step, accumulator, count);
-    else MixRun<2, 2>(source, position, step, accumulator, count);
+             const std::int32_t* gain, std::int32_t* accumulator, int count) {
+    if (in == 1 && out == 1) MixRun<1, 1>(source, position, step, gain, accumulator, count);
+    else if (in == 1) MixRun<1, 2>(source, position, step, gain, accumulator, count);
+    else if (out == 1) MixRun<2, 1>(source, position, step, gain, accumulator, count);
+    else MixRun<2, 2>(source, position, step, gain, accumulator, count);
 }
 
 // Device frames until `position` reaches `target` (0 when already there).
@@ -76,6 +80,16 @@ std::uint64_t FramesUntil(std::uint64_t position, std::uint64_t target, std::uin
 }
 
 }  // namespace
+
+std::uint64_t StepFor(DWORD sourceRate, DWORD outputRate) {
+    return (std::uint64_t(sourceRate) << kFixedShift) / std::max<DWORD>(outputRate, 1);
+}
+
+std::int32_t GainFor(long hundredthsOfDecibel) {
+    if (hundredthsOfDecibel <= -10000) return 0;
+    if (hundredthsOfDecibel >= 0) return kUnityGain;
+    return static_cast<std::int32_t>(std::lround(kUnityGain * std::pow(10.0, hundredthsOfDecibel / 2000.0)));
+}
 
 Mixer& Mixer::Instance() {
     static Mixer* mixer = new Mixer;  // lives as long as SDL's audio thread may
@@ -254,6 +268,11 @@ void Mixer::MoveTo(Voice* voice, DWORD frame) {
     voice->runStart = voice->mixedUntil = mixed;
 }
 
+void Mixer::SetRate(Voice* voice, DWORD rate) {
+    voice->rate = rate;
+    voice->step = StepFor(rate, outputRate);
+}
+
 std::uint64_t Mixer::PlayedPosition(const Voice* voice) const {
     const std::uint64_t length = std::uint64_t(voice->frames) << kFixedShift;
     if (voice->ending) {
@@ -284,7 +303,7 @@ void Mixer::SetActive(bool isActive) {
 
 void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t deviceStart) {
     const std::uint64_t length = std::uint64_t(voice.frames) << kFixedShift;
-    const std::int16_t* source = voice.samples.data();
+    const std::int16_t* source = voice.samples->data();
     const int in = voice.channels;
     int done = 0;
     // A one-shot voice ends as soon as its last frame is mixed; the end is
@@ -321,7 +340,7 @@ void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t d
         const std::uint64_t lastFrame = length - kFixedOne;
         const int fast = static_cast<int>(std::min<std::uint64_t>(run, FramesUntil(voice.position, lastFrame, voice.step)));
         std::int32_t* target = out + done * outputChannels;
-        MixFast(in, outputChannels, source, voice.position, voice.step, target, fast);
+        MixFast(in, outputChannels, source, voice.position, voice.step, voice.gain, target, fast);
         std::uint64_t position = voice.position + std::uint64_t(fast) * voice.step;
         target += fast * outputChannels;
         const std::int16_t* last = source + (voice.frames - 1) * in;
@@ -329,8 +348,8 @@ void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t d
         for (int i = fast; i < run; ++i, position += voice.step, target += outputChannels) {
             const std::int32_t l = Lerp(last[0], next[0], position);
             const std::int32_t r = in == 2 ? Lerp(last[1], next[1], position) : l;
-            if (outputChannels == 1) target[0] += in == 2 ? (l + r) >> 1 : l;
-            else { target[0] += l; target[1] += r; }
+            if (outputChannels == 1) target[0] += (Scale(l, voice.gain[0]) + Scale(r, voice.gain[1])) >> 1;
+            else { target[0] += Scale(l, voice.gain[0]); target[1] += Scale(r, voice.gain[1]); }
         }
         voice.position = position;
         done += run;

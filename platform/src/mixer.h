@@ -1,7 +1,7 @@
 // The software mixer behind DirectSound. Every secondary buffer is a Voice;
 // the mixer converts each playing voice to the device's rate and channels
-// (linear interpolation, 32.32 fixed-point positions), sums them in 32 bits
-// and saturates to 16 bits. It runs in SDL's audio callback, or by hand for
+// (linear interpolation, 32.32 fixed-point positions), applies its gains,
+// sums them in 32 bits and saturates to 16 bits. It runs in SDL's audio callback, or by hand for
 // tests (seam/audio.h).
 //
 // Time is counted in device frames. `mixed` frames have been rendered;
@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,12 +28,24 @@ namespace layer::audio {
 constexpr int kFixedShift = 32;
 constexpr std::uint64_t kFixedOne = std::uint64_t(1) << kFixedShift;
 
+// Gains are 17.15 fixed point: a sample times a gain, shifted right by 15.
+constexpr int kGainShift = 15;
+constexpr std::int32_t kUnityGain = std::int32_t(1) << kGainShift;
+
+// Source frames per device frame, 32.32.
+std::uint64_t StepFor(DWORD sourceRate, DWORD outputRate);
+// The gain of an attenuation in hundredths of a decibel, 10^(v / 2000);
+// DirectSound's floor of -10000 and anything below it is silence.
+std::int32_t GainFor(long hundredthsOfDecibel);
+
 struct Voice {
-    // Samples as 16-bit, converted from the application's bytes at Unlock.
-    std::vector<std::int16_t> samples;
+    // Samples as 16-bit, converted from the application's bytes at Unlock;
+    // duplicated buffers share them.
+    std::shared_ptr<std::vector<std::int16_t>> samples;
     int channels = 1;
-    DWORD rate = 0;
+    DWORD rate = 0;  // the frequency it plays at
     DWORD frames = 0;
+    std::int32_t gain[2] = {kUnityGain, kUnityGain};  // left, right
 
     std::uint64_t position = 0;  // next frame to mix, 32.32
     std::uint64_t step = 0;      // source frames per device frame, 32.32
@@ -76,6 +89,8 @@ public:
     void Start(Voice* voice, bool looping);
     void Stop(Voice* voice, std::vector<HANDLE>& toSet);
     void MoveTo(Voice* voice, DWORD frame);
+    // Plays the voice at `rate` from the next mixed frame on.
+    void SetRate(Voice* voice, DWORD rate);
     // The frame the listener hears now, 32.32.
     std::uint64_t PlayedPosition(const Voice* voice) const;
     bool Sounding(const Voice* voice) const;

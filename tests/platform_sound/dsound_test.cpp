@@ -10,91 +10,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <vector>
 
-#include "seam/audio.h"
+#include "dsound_fixture.h"
 
 namespace {
 
-HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10)); }
-
-WAVEFORMATEX Pcm(WORD bits, WORD channels, DWORD rate) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    return f;
-}
-
-bool Signalled(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
-
-class Mixer : public ::testing::Test {
-protected:
-    void Open(int rate, int channels) {
-        outputChannels = channels;
-        seam::UseManualAudio(rate, channels);
-        ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
-        ASSERT_EQ(ds->SetCooperativeLevel(FakeWindow(), DSSCL_PRIORITY), DS_OK);
-    }
-    void SetUp() override { Open(22050, 1); }
-    void TearDown() override {
-        for (HANDLE e : events) CloseHandle(e);
-        for (IDirectSoundBuffer* b : buffers) b->Release();
-        if (ds) {
-            EXPECT_EQ(ds->Release(), 0u);
-        }
-        seam::UseManualAudio(0, 0);
-    }
-
-    IDirectSoundBuffer* Make(WAVEFORMATEX format, DWORD bytes, DWORD flags = 0) {
-        DSBUFFERDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = flags;
-        desc.dwBufferBytes = bytes;
-        desc.lpwfxFormat = &format;
-        IDirectSoundBuffer* buffer = nullptr;
-        EXPECT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
-        if (buffer) buffers.push_back(buffer);
-        return buffer;
-    }
-
-    // Fills the whole buffer with 16-bit samples from `sample(i)`.
-    void Fill16(IDirectSoundBuffer* buffer, DWORD bytes, const std::function<std::int16_t(DWORD)>& sample) {
-        void* p1 = nullptr;
-        DWORD n1 = 0;
-        ASSERT_EQ(buffer->Lock(0, bytes, &p1, &n1, nullptr, nullptr, 0), DS_OK);
-        auto* out = static_cast<std::int16_t*>(p1);
-        for (DWORD i = 0; i < n1 / 2; ++i) out[i] = sample(i);
-        ASSERT_EQ(buffer->Unlock(p1, n1, nullptr, 0), DS_OK);
-    }
-
-    HANDLE Event() {
-        HANDLE e = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        events.push_back(e);
-        return e;
-    }
-
-    std::vector<short> Render(int frames) {
-        std::vector<short> out(static_cast<size_t>(frames) * outputChannels);
-        seam::RenderAudio(out.data(), frames);
-        return out;
-    }
-
-    DWORD PlayCursor(IDirectSoundBuffer* buffer) {
-        DWORD play = 0xDEAD, write = 0xDEAD;
-        EXPECT_EQ(buffer->GetCurrentPosition(&play, &write), DS_OK);
-        return play;
-    }
-
-    IDirectSound* ds = nullptr;
-    int outputChannels = 1;
-    std::vector<IDirectSoundBuffer*> buffers;
-    std::vector<HANDLE> events;
-};
+using sound_test::Mixer;
+using sound_test::Pcm;
+using sound_test::FakeWindow;
+using sound_test::Signalled;
 
 TEST_F(Mixer, CreateSoundBufferTakesSensiblePcmAndRefusesBadDescriptions) {
     struct Case {
@@ -110,6 +35,16 @@ TEST_F(Mixer, CreateSoundBufferTakesSensiblePcmAndRefusesBadDescriptions) {
     wrongAlign.nBlockAlign = 2;
     WAVEFORMATEX adpcm = Pcm(16, 1, 22050);
     adpcm.wFormatTag = 2;
+    WAVEFORMATEX noChannels = Pcm(16, 1, 22050);
+    noChannels.nChannels = 0;
+    WAVEFORMATEX noBits = Pcm(16, 1, 22050);
+    noBits.wBitsPerSample = 0;
+    WAVEFORMATEX twelveBits = Pcm(16, 1, 22050);
+    twelveBits.wBitsPerSample = 12;
+    WAVEFORMATEX noRate = Pcm(16, 1, 22050);
+    noRate.nSamplesPerSec = 0;
+    WAVEFORMATEX noByteRate = Pcm(16, 1, 22050);
+    noByteRate.nAvgBytesPerSec = 0;
     const Case cases[] = {
         {"16-bit mono", Pcm(16, 1, 22050), 4000, DSBCAPS_STATIC, DS_OK},
         {"8-bit stereo", Pcm(8, 2, 11025), 4000, 0, DS_OK},
@@ -121,7 +56,15 @@ TEST_F(Mixer, CreateSoundBufferTakesSensiblePcmAndRefusesBadDescriptions) {
         {"24-bit", Pcm(24, 1, 22050), 3000, 0, DSERR_INVALIDPARAM},
         {"three channels", Pcm(16, 3, 22050), 3000, 0, DSERR_INVALIDPARAM},
         {"rate too low", Pcm(16, 1, 99), 4000, 0, DSERR_INVALIDPARAM},
-        {"rate too high", Pcm(16, 1, 100001), 4000, 0, DSERR_INVALIDPARAM},
+        {"rate too high", Pcm(16, 1, 200001), 4000, 0, DSERR_INVALIDPARAM},
+        {"fastest rate", Pcm(16, 2, 200000), 4000, 0, DS_OK},
+        {"no channels", noChannels, 4000, 0, E_INVALIDARG},
+        {"no bits", noBits, 4000, 0, E_INVALIDARG},
+        {"12 bits", twelveBits, 4000, 0, E_INVALIDARG},
+        {"no rate", noRate, 4000, 0, E_INVALIDARG},
+        {"no byte rate", noByteRate, 4000, 0, E_INVALIDARG},
+        {"hardware mixing, which there is none of", Pcm(16, 1, 22050), 4000, DSBCAPS_LOCHARDWARE, DSERR_INVALIDCALL},
+        {"software mixing", Pcm(16, 1, 22050), 4000, DSBCAPS_LOCSOFTWARE, DS_OK},
         {"no bytes", Pcm(16, 1, 22050), 0, 0, DSERR_INVALIDPARAM},
         {"too many bytes", Pcm(16, 1, 22050), DSBSIZE_MAX + 1, 0, DSERR_INVALIDPARAM},
         {"primary with bytes", Pcm(16, 1, 22050), 4000, DSBCAPS_PRIMARYBUFFER, DSERR_INVALIDPARAM},
