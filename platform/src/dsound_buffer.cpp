@@ -263,15 +263,15 @@ void SoundBuffer::Convert(DWORD offset, DWORD count) {
     const DWORD align = format.nBlockAlign;
     const DWORD firstFrame = offset / align;
     const DWORD endFrame = std::min<DWORD>(voice.frames, (offset + count + align - 1) / align);
-    if (firstFrame >= endFrame) return;
-    const std::size_t samples = std::size_t(endFrame - firstFrame) * format.nChannels;
-    std::int16_t* out = voice.samples->data() + std::size_t(firstFrame) * format.nChannels;
+    const int channels = format.nChannels;
     const unsigned char* in = data.get() + std::size_t(firstFrame) * align;
-    if (format.wBitsPerSample == 16) {
-        for (std::size_t i = 0; i < samples; ++i)
-            out[i] = static_cast<std::int16_t>(in[2 * i] | (in[2 * i + 1] << 8));
-    } else {
-        for (std::size_t i = 0; i < samples; ++i) out[i] = static_cast<std::int16_t>((in[i] - 128) << 8);
+    for (int c = 0; c < channels; ++c) {
+        std::int16_t* out = voice.samples->data() + std::size_t(c) * voice.frames;
+        for (DWORD f = firstFrame; f < endFrame; ++f) {
+            const unsigned char* sample = in + std::size_t(f - firstFrame) * align + c * (format.wBitsPerSample / 8);
+            out[f] = format.wBitsPerSample == 16 ? static_cast<std::int16_t>(sample[0] | (sample[1] << 8))
+                                                 : static_cast<std::int16_t>((sample[0] - 128) << 8);
+        }
     }
 }
 

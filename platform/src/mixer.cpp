@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "layer_log.h"
+#include "resampler.h"
 #include "seam_hooks.h"
 #include "winbase.h"
 #include "window_hooks.h"
@@ -26,13 +27,6 @@ std::int16_t Saturate(std::int32_t value) {
     return static_cast<std::int16_t>(value > 32767 ? 32767 : value < -32768 ? -32768 : value);
 }
 
-// Interpolates between two samples with 15 bits of the position's fraction;
-// the product stays within 32 bits for any pair of 16-bit samples.
-inline std::int32_t Lerp(std::int32_t a, std::int32_t b, std::uint64_t position) {
-    const std::int32_t fraction = static_cast<std::int32_t>((position >> (kFixedShift - 15)) & 0x7FFF);
-    return a + (((b - a) * fraction) >> 15);
-}
-
 inline std::int32_t Scale(std::int32_t sample, std::int32_t gain) { return (sample * gain) >> kGainShift; }
 
 // Adds one source frame (`l`, and `r` for stereo) to one device frame, with
@@ -48,29 +42,49 @@ inline void Emit(std::int32_t l, std::int32_t r, const std::int32_t* gain, std::
     }
 }
 
-// The inner loops: `count` device frames from `position` on, every source
-// frame read (and its successor) lying inside the voice.
-template <int In, int Out>
-void MixRun(const std::int16_t* source, std::uint64_t position, std::uint64_t step, const std::int32_t* gain,
-            std::int32_t* out, int count) {
-    if (step == kFixedOne) {
-        const std::int16_t* s = source + (position >> kFixedShift) * In;
-        for (int i = 0; i < count; ++i, s += In, out += Out) Emit<In, Out>(s[0], s[In - 1], gain, out);
-        return;
-    }
-    for (int i = 0; i < count; ++i, position += step, out += Out) {
-        const std::int16_t* s = source + (position >> kFixedShift) * In;
-        if constexpr (In == 1) Emit<In, Out>(Lerp(s[0], s[1], position), 0, gain, out);
-        else Emit<In, Out>(Lerp(s[0], s[2], position), Lerp(s[1], s[3], position), gain, out);
+// The resampler's window for a frame near either end of a sound: a looping
+// sound goes on at its other end, a one-shot sound is silent beyond its ends.
+void GatherWindow(const std::int16_t* channel, std::int64_t frames, std::int64_t first, bool looping,
+                  std::int16_t* window) {
+    for (int t = 0; t < kTaps; ++t) {
+        std::int64_t at = first + t;
+        if (looping) at = ((at % frames) + frames) % frames;
+        window[t] = at >= 0 && at < frames ? channel[at] : 0;
     }
 }
 
-void MixFast(int in, int out, const std::int16_t* source, std::uint64_t position, std::uint64_t step,
-             const std::int32_t* gain, std::int32_t* accumulator, int count) {
-    if (in == 1 && out == 1) MixRun<1, 1>(source, position, step, gain, accumulator, count);
-    else if (in == 1) MixRun<1, 2>(source, position, step, gain, accumulator, count);
-    else if (out == 1) MixRun<2, 1>(source, position, step, gain, accumulator, count);
-    else MixRun<2, 2>(source, position, step, gain, accumulator, count);
+// The inner loop: `count` device frames from `position` on, every position
+// inside the voice. Channels are stored one after the other.
+template <int In, int Out>
+void MixRun(const Voice& voice, std::uint64_t position, std::int32_t* out, int count) {
+    const std::int16_t* kernels = Kernels();
+    const std::int64_t frames = voice.frames;
+    const std::int16_t* channel[2] = {voice.samples->data(), voice.samples->data() + (In == 2 ? frames : 0)};
+    const std::uint64_t step = voice.step;
+    for (int i = 0; i < count; ++i, position += step, out += Out) {
+        const std::int64_t frame = static_cast<std::int64_t>(position >> kFixedShift);
+        const std::int16_t* kernel = KernelAt(kernels, position);
+        std::int32_t v[In];
+        if (kernel == kernels) {
+            for (int c = 0; c < In; ++c) v[c] = channel[c][frame];
+        } else if (frame >= kTapsBefore && frame + kTaps - kTapsBefore <= frames) {
+            for (int c = 0; c < In; ++c) v[c] = Interpolate(channel[c] + frame - kTapsBefore, kernel);
+        } else {
+            std::int16_t window[kTaps];
+            for (int c = 0; c < In; ++c) {
+                GatherWindow(channel[c], frames, frame - kTapsBefore, voice.looping, window);
+                v[c] = Interpolate(window, kernel);
+            }
+        }
+        Emit<In, Out>(v[0], v[In - 1], voice.gain, out);
+    }
+}
+
+void MixFrames(int out, const Voice& voice, std::uint64_t position, std::int32_t* accumulator, int count) {
+    if (voice.channels == 1 && out == 1) MixRun<1, 1>(voice, position, accumulator, count);
+    else if (voice.channels == 1) MixRun<1, 2>(voice, position, accumulator, count);
+    else if (out == 1) MixRun<2, 1>(voice, position, accumulator, count);
+    else MixRun<2, 2>(voice, position, accumulator, count);
 }
 
 // Device frames until `position` reaches `target` (0 when already there).
@@ -303,8 +317,6 @@ void Mixer::SetActive(bool isActive) {
 
 void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t deviceStart) {
     const std::uint64_t length = std::uint64_t(voice.frames) << kFixedShift;
-    const std::int16_t* source = voice.samples->data();
-    const int in = voice.channels;
     int done = 0;
     // A one-shot voice ends as soon as its last frame is mixed; the end is
     // heard at device frame `deviceStart + done`.
@@ -334,24 +346,8 @@ void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t d
                 {deviceStart + done + FramesUntil(voice.position, n.trigger, voice.step), n.event, &voice, false});
         }
 
-        // Frames whose successor lies in the voice take the fast path; the
-        // last source frame is interpolated towards the loop's first frame,
-        // or held at the end of a one-shot sound.
-        const std::uint64_t lastFrame = length - kFixedOne;
-        const int fast = static_cast<int>(std::min<std::uint64_t>(run, FramesUntil(voice.position, lastFrame, voice.step)));
-        std::int32_t* target = out + done * outputChannels;
-        MixFast(in, outputChannels, source, voice.position, voice.step, voice.gain, target, fast);
-        std::uint64_t position = voice.position + std::uint64_t(fast) * voice.step;
-        target += fast * outputChannels;
-        const std::int16_t* last = source + (voice.frames - 1) * in;
-        const std::int16_t* next = voice.looping ? source : last;
-        for (int i = fast; i < run; ++i, position += voice.step, target += outputChannels) {
-            const std::int32_t l = Lerp(last[0], next[0], position);
-            const std::int32_t r = in == 2 ? Lerp(last[1], next[1], position) : l;
-            if (outputChannels == 1) target[0] += (Scale(l, voice.gain[0]) + Scale(r, voice.gain[1])) >> 1;
-            else { target[0] += Scale(l, voice.gain[0]); target[1] += Scale(r, voice.gain[1]); }
-        }
-        voice.position = position;
+        MixFrames(outputChannels, voice, voice.position, out + done * outputChannels, run);
+        voice.position = reach;
         done += run;
         if (voice.position >= length && !voice.looping) endOneShot();
     }

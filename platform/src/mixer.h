@@ -1,7 +1,7 @@
 // The software mixer behind DirectSound. Every secondary buffer is a Voice;
 // the mixer converts each playing voice to the device's rate and channels
-// (linear interpolation, 32.32 fixed-point positions), applies its gains,
-// sums them in 32 bits and saturates to 16 bits. It runs in SDL's audio callback, or by hand for
+// (band-limited interpolation, resampler.h, at 32.32 fixed-point positions),
+// applies its gains, sums them in 32 bits and saturates to 16 bits. It runs in SDL's audio callback, or by hand for
 // tests (seam/audio.h).
 //
 // Time is counted in device frames. `mixed` frames have been rendered;
@@ -39,8 +39,9 @@ std::uint64_t StepFor(DWORD sourceRate, DWORD outputRate);
 std::int32_t GainFor(long hundredthsOfDecibel);
 
 struct Voice {
-    // Samples as 16-bit, converted from the application's bytes at Unlock;
-    // duplicated buffers share them.
+    // Samples as 16-bit, converted from the application's bytes at Unlock,
+    // the left channel's frames before the right's; duplicated buffers share
+    // them.
     std::shared_ptr<std::vector<std::int16_t>> samples;
     int channels = 1;
     DWORD rate = 0;  // the frequency it plays at
