@@ -56,12 +56,64 @@ struct Biquad {
     }
 };
 
-void Normalise(Samples& s, float peak) {
-    float m = 0;
-    for (float v : s) m = std::max(m, std::fabs(v));
-    if (m > 0)
-        for (float& v : s) v *= peak / m;
+// ---- levels ----
+//
+// Every sound is made at whatever level its synthesis gives and set to its
+// level at the end. The mix must never clip: the loudest moment of the music
+// with the two loudest effects at their peaks on top of it stays below
+// -1 dBFS. Effects share one loudness, the two tunes another.
+
+float Decibels(float gain) { return 20 * std::log10(gain); }
+float Gain(float decibels) { return std::pow(10.f, decibels / 20); }
+
+float Rms(const Samples& s, std::size_t from, std::size_t count) {
+    double sum = 0;
+    for (std::size_t i = from; i < from + count; ++i) sum += double(s[i]) * s[i];
+    return count ? static_cast<float>(std::sqrt(sum / double(count))) : 0.f;
 }
+
+// An effect's loudness: the RMS of its loudest 400 ms.
+float LoudestMoment(const Samples& s) {
+    const std::size_t window = std::min(s.size(), static_cast<std::size_t>(Len(0.4f)));
+    float loudest = 0;
+    for (std::size_t at = 0; at + window <= s.size(); at += static_cast<std::size_t>(Len(0.01f)))
+        loudest = std::max(loudest, Rms(s, at, window));
+    return loudest;
+}
+
+// A tune's loudness: the RMS of the whole loop.
+float Overall(const Samples& s) { return Rms(s, 0, s.size()); }
+
+// Rounds off every peak above 70 % of the ceiling (3 dB below it) so that
+// none reaches it; what lies below is untouched.
+void Limit(Samples& s, float ceiling) {
+    const float knee = ceiling * 0.7f, room = ceiling - knee;
+    for (float& v : s) {
+        const float a = std::fabs(v);
+        if (a > knee) v = std::copysign(knee + room * std::tanh((a - knee) / room), v);
+    }
+}
+
+// Brings `loudness(s)` to `target` dBFS with no peak at or above `ceiling`
+// dBFS: rounding off the peaks takes a little loudness, which the next round
+// gives back.
+void SetLevel(Samples& s, float (*loudness)(const Samples&), float target, float ceiling) {
+    for (int round = 0; round < 4; ++round) {
+        const float now = loudness(s);
+        if (now <= 0) return;
+        for (float& v : s) v *= Gain(target) / now;
+        Limit(s, Gain(ceiling));
+    }
+}
+
+// The music's ceiling and twice an effect's add up to -1.6 dBFS, which leaves
+// room for the resampler's overshoot between samples. Effects and tunes are
+// equally loud; most effects peak 10 to 14 dB above their loudness, the box
+// being eaten 20 dB, so the ceiling rounds off only their sharpest peaks.
+constexpr float kEffectLoudness = -22.5f;
+constexpr float kEffectCeiling = -11.f;
+constexpr float kTuneLoudness = -22.5f;
+constexpr float kTuneCeiling = -11.5f;
 
 // Short fades so no sound starts or stops with a click.
 void Fade(Samples& s, float in, float out) {
@@ -217,7 +269,6 @@ Samples Speak(const std::vector<Phone>& phones, std::uint32_t seed, float grit =
 Samples Fit(Samples s, float seconds) {
     s.resize(static_cast<std::size_t>(Len(seconds)), 0.f);
     Fade(s, 0.004f, 0.03f);
-    Normalise(s, 0.85f);
     return s;
 }
 
@@ -544,7 +595,6 @@ Samples Interlude() {
     for (int b = 0; b < 8; b += 2) AddAt(out, kick, Len(static_cast<float>(b) * beat), 0.35f, true);
     for (int b = 1; b < 8; b += 2) AddAt(out, Snare(rnd), Len(static_cast<float>(b) * beat), 0.15f, true);
     for (float& v : out) v = std::tanh(v * 1.2f);
-    Normalise(out, 0.8f);
     return out;
 }
 
@@ -618,7 +668,6 @@ Samples Music() {
         }
     }
     for (float& v : out) v = std::tanh(v * 1.1f);
-    Normalise(out, 0.7f);
     return out;
 }
 
@@ -628,18 +677,33 @@ bool MakeSounds(const std::string& resDir) {
     struct Item {
         const char* file;
         Samples (*make)();
+        bool tune;
     };
-    const Item items[] = {{"swear1.wav", Swear1},      {"fall_asleep.wav", FallAsleep}, {"gulp.wav", Gulp},
-                          {"swear2.wav", Swear2},      {"swear3.wav", Swear3},          {"swear4.wav", Swear4},
-                          {"rage.wav", Rage},          {"eat_box.wav", EatBox},         {"spectre_touch.wav", SpectreTouch},
-                          {"interlude.wav", Interlude}, {"spectre_appear.wav", SpectreAppear}};
+    const Item items[] = {{"swear1.wav", Swear1, false},          {"fall_asleep.wav", FallAsleep, false},
+                          {"gulp.wav", Gulp, false},              {"swear2.wav", Swear2, false},
+                          {"swear3.wav", Swear3, false},          {"swear4.wav", Swear4, false},
+                          {"rage.wav", Rage, false},              {"eat_box.wav", EatBox, false},
+                          {"spectre_touch.wav", SpectreTouch, false}, {"interlude.wav", Interlude, true},
+                          {"spectre_appear.wav", SpectreAppear, false}, {"music.zk", Music, true}};
+    // The worst case the levels are set for: the music's peak and two
+    // effects' peaks, all at the same instant and of the same sign.
+    const float worst = Gain(kTuneCeiling) + 2 * Gain(kEffectCeiling);
+    std::fprintf(stderr, "  levels: worst case %.2f dBFS\n", Decibels(worst));
+    if (worst >= Gain(-1.f)) {
+        std::fprintf(stderr, "zarnok_assetgen: the levels leave less than 1 dB of headroom\n");
+        return false;
+    }
     bool ok = true;
     for (const Item& item : items) {
-        std::fprintf(stderr, "  sound %s\n", item.file);
-        ok = WriteWav(resDir + "/" + item.file, item.make(), kRate) && ok;
+        Samples s = item.make();
+        if (item.tune) SetLevel(s, Overall, kTuneLoudness, kTuneCeiling);
+        else SetLevel(s, LoudestMoment, kEffectLoudness, kEffectCeiling);
+        float peak = 0;
+        for (float v : s) peak = std::max(peak, std::fabs(v));
+        std::fprintf(stderr, "  sound %-18s loudness %6.2f dBFS, peak %6.2f dBFS\n", item.file,
+                     Decibels(item.tune ? Overall(s) : LoudestMoment(s)), Decibels(peak));
+        ok = WriteWav(resDir + "/" + item.file, s, kRate) && ok;
     }
-    std::fprintf(stderr, "  music.zk\n");
-    ok = WriteWav(resDir + "/music.zk", Music(), kRate) && ok;
     return ok;
 }
 
