@@ -1,6 +1,8 @@
 // Showing the front buffer of the primary flipping chain in its window.
 #pragma once
 
+#include <SDL.h>
+
 #include <cstdint>
 
 #include "windef.h"
@@ -11,6 +13,10 @@ namespace layer::present {
 // window) and keeps a copy as the last presented frame. `waitForVblank`
 // asks for a present in step with the display where the driver offers it.
 void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, long pitch, bool waitForVblank);
+
+// Fills an SDL window with one colour the way frames are shown, unless a
+// frame already shows in it. False when it cannot be drawn.
+bool FillWindow(SDL_Window* sdl, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
 // Lets go of everything built on `window` (the display object is going away).
 void ReleaseWindow(HWND window);

@@ -37,6 +37,9 @@ bool EnsureVideo() {
     // Ctrl+C and SIGTERM end the process as they would any other program;
     // the layer does not turn them into window messages.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A window surface is drawn and sent by the CPU; SDL would otherwise put
+    // an OpenGL renderer behind it, which without a GPU rasterises on the CPU.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     videoThread = std::this_thread::get_id();
     // The keyboard reaches the program as key messages, not as text.

@@ -14,6 +14,7 @@
 
 #include "layer_log.h"
 #include "message_queue.h"
+#include "present.h"
 #include "resources_internal.h"
 #include "seam_hooks.h"
 #include "stock_objects.h"
@@ -144,17 +145,12 @@ void Remove(Listeners<F>& listeners, int token) {
     std::erase_if(listeners.entries, [token](const auto& entry) { return entry.first == token; });
 }
 
-// Fills the window with a stock background brush. Once a display service
-// presents on the window it owns the picture, and this leaves it alone.
+// Fills the window with a stock background brush. Once a frame is presented
+// in the window it owns the picture, and this leaves it alone.
 void PaintBackground(SDL_Window* sdl, HBRUSH brush) {
     const layer::StockObject* stock = layer::StockObjectOf(brush);
-    if (sdl == nullptr || stock == nullptr || stock->isNull || SDL_GetRenderer(sdl) != nullptr) return;
-    SDL_Renderer* renderer = SDL_CreateRenderer(sdl, -1, 0);
-    if (renderer == nullptr) return;
-    SDL_SetRenderDrawColor(renderer, stock->rgb & 0xFF, (stock->rgb >> 8) & 0xFF, (stock->rgb >> 16) & 0xFF, 255);
-    SDL_RenderClear(renderer);
-    SDL_RenderPresent(renderer);
-    SDL_DestroyRenderer(renderer);
+    if (sdl == nullptr || stock == nullptr || stock->isNull) return;
+    layer::present::FillWindow(sdl, stock->rgb & 0xFF, (stock->rgb >> 8) & 0xFF, (stock->rgb >> 16) & 0xFF);
 }
 
 bool Activates(int command) {

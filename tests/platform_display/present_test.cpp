@@ -61,6 +61,44 @@ TEST(Present, FlipShowsTheBackBufferInTheWindow) {
 
 namespace {
 
+// A full-screen 800 x 600 flipping chain in a test window.
+class PresentedChain : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
+        ASSERT_EQ(dd->SetCooperativeLevel(window.handle(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        desc.dwBackBufferCount = 1;
+        ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+        DDSCAPS2 caps{};
+        caps.dwCaps = DDSCAPS_BACKBUFFER;
+        ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    }
+    void TearDown() override {
+        if (back) back->Release();
+        if (primary) {
+            EXPECT_EQ(primary->Release(), 0u);
+        }
+        if (dd) {
+            EXPECT_EQ(dd->Release(), 0u);
+        }
+    }
+    void Show(const std::vector<std::uint16_t>& picture) {
+        Paint(back, picture);
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        Drain();
+    }
+
+    TestWindow window;
+    IDirectDraw7* dd = nullptr;
+    IDirectDrawSurface7* primary = nullptr;
+    IDirectDrawSurface7* back = nullptr;
+};
+
 // The one shown SDL window of the process (the layer's test window).
 SDL_Window* ShownSdlWindow() {
     for (Uint32 id = 1; id < 64; ++id) {
@@ -70,59 +108,72 @@ SDL_Window* ShownSdlWindow() {
     return nullptr;
 }
 
-std::uint8_t Nearest(unsigned value, unsigned max) { return static_cast<std::uint8_t>(std::lround(value * 255.0 / max)); }
+std::uint8_t Nearest(unsigned value, unsigned max) {
+    return static_cast<std::uint8_t>(std::lround(value * 255.0 / max));
+}
 
-}  // namespace
-
-// Every 5-6-5 value reaches the window as its nearest 8-bit channels, as a
-// 16-bit mode shows on Windows: red 4 is 33, not the 32 that rounding down gives.
-TEST(Present, WindowShowsEveryColourAtItsNearest8BitValue) {
-    TestWindow window;
-    IDirectDraw7* dd = nullptr;
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
-    ASSERT_EQ(dd->SetCooperativeLevel(window.handle(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-    ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    desc.dwBackBufferCount = 1;
-    IDirectDrawSurface7* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
-    DDSCAPS2 caps{};
-    caps.dwCaps = DDSCAPS_BACKBUFFER;
-    IDirectDrawSurface7* back = nullptr;
-    ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
-
-    // All 65,536 values, row by row from the top left; the rest black.
-    std::vector<std::uint16_t> picture(800 * 600, 0);
-    for (unsigned v = 0; v < 65536; ++v) picture[v] = static_cast<std::uint16_t>(v);
-    Paint(back, picture);
-    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    Drain();
-
+// Checks every pixel of the window: the picture centred at a whole-number
+// scale, each 5-6-5 value at its nearest 8-bit channels, black around it.
+// Reports the first few wrong pixels.
+void ExpectWindowShows(const std::vector<std::uint16_t>& picture) {
     SDL_Window* sdl = ShownSdlWindow();
     ASSERT_NE(sdl, nullptr);
     SDL_Surface* shown = SDL_GetWindowSurface(sdl);
     ASSERT_NE(shown, nullptr);
     ASSERT_EQ(shown->format->BytesPerPixel, 4);
-    // Full screen on the display: the picture centred at a whole-number scale.
     const int scale = std::min(shown->w / 800, shown->h / 600);
     ASSERT_GE(scale, 1);
     const int left = (shown->w - 800 * scale) / 2, top = (shown->h - 600 * scale) / 2;
     int wrong = 0;
-    for (unsigned v = 0; v < 65536; ++v) {
-        const int x = left + static_cast<int>(v % 800) * scale, y = top + static_cast<int>(v / 800) * scale;
-        const Uint32 pixel =
-            *reinterpret_cast<const Uint32*>(static_cast<const std::uint8_t*>(shown->pixels) + y * shown->pitch + x * 4);
-        Uint8 r, g, b;
-        SDL_GetRGB(pixel, shown->format, &r, &g, &b);
-        const bool right = r == Nearest(v >> 11, 31) && g == Nearest((v >> 5) & 63, 63) && b == Nearest(v & 31, 31);
-        if (!right && ++wrong <= 3) ADD_FAILURE() << "5-6-5 value " << v << " shows as " << int(r) << ", " << int(g) << ", " << int(b);
+    for (int y = 0; y < shown->h; ++y) {
+        for (int x = 0; x < shown->w; ++x) {
+            const int px = (x - left) / scale, py = (y - top) / scale;
+            const bool inside = x >= left && y >= top && px < 800 && py < 600;
+            const unsigned v = inside ? picture[py * 800 + px] : 0;
+            const Uint32 pixel = *reinterpret_cast<const Uint32*>(static_cast<const std::uint8_t*>(shown->pixels) +
+                                                                  y * shown->pitch + x * 4);
+            Uint8 r, g, b;
+            SDL_GetRGB(pixel, shown->format, &r, &g, &b);
+            if (r == Nearest(v >> 11, 31) && g == Nearest((v >> 5) & 63, 63) && b == Nearest(v & 31, 31)) continue;
+            if (++wrong <= 3)
+                ADD_FAILURE() << "at " << x << ", " << y << " 5-6-5 value " << v << " shows as " << int(r) << ", "
+                              << int(g) << ", " << int(b);
+        }
     }
     EXPECT_EQ(wrong, 0);
+}
 
-    back->Release();
-    EXPECT_EQ(primary->Release(), 0u);
-    EXPECT_EQ(dd->Release(), 0u);
+}  // namespace
+
+// Every 5-6-5 value reaches the window as its nearest 8-bit channels, as a
+// 16-bit mode shows on Windows: red 4 is 33, not the 32 that rounding down gives.
+TEST_F(PresentedChain, WindowShowsEveryColourAtItsNearest8BitValue) {
+    std::vector<std::uint16_t> picture(800 * 600, 0);
+    for (unsigned v = 0; v < 65536; ++v) picture[v] = static_cast<std::uint16_t>(v);
+    Show(picture);
+    ExpectWindowShows(picture);
+}
+
+// Only what changed is sent again: changes on tile edges, in the last partial
+// row of tiles and in the corners all reach the window, and so does the whole
+// frame after the window changes size.
+TEST_F(PresentedChain, ChangedPartsReachTheWindow) {
+    std::vector<std::uint16_t> picture(800 * 600);
+    for (int i = 0; i < 800 * 600; ++i) picture[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
+    Show(picture);
+    ExpectWindowShows(picture);
+    for (const auto& [x, y] : {std::pair{0, 0}, {63, 15}, {64, 16}, {799, 0}, {0, 599}, {799, 599}, {400, 300}})
+        picture[y * 800 + x] ^= 0xFFFF;
+    for (int x = 100; x < 300; ++x) picture[597 * 800 + x] = 0x07E0;
+    Show(picture);
+    ExpectWindowShows(picture);
+    Show(picture);  // nothing changed
+    ExpectWindowShows(picture);
+
+    seam::PushKey(window.handle(), SDLK_RETURN, SDL_SCANCODE_RETURN, true, false, KMOD_LALT);
+    Drain();
+    ASSERT_TRUE(seam::DisplayWindowed());
+    picture[0] = 0x1234;
+    Show(picture);
+    ExpectWindowShows(picture);
 }
