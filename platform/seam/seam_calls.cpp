@@ -2,6 +2,7 @@
 #include "layer_link.h"
 #include "seam/audio.h"
 #include "seam/faults.h"
+#include "seam/idle.h"
 #include "seam/modules.h"
 #include "seam/mouse.h"
 #include "seam/observers.h"
@@ -32,6 +33,8 @@ void UseManualAudio(int rate, int channels) { Layer().useManualAudio(rate, chann
 void RenderAudio(short* out, int frames) { Layer().renderAudio(out, frames); }
 void SetAudioActive(bool active) { Layer().setAudioActive(active); }
 void RefuseDirectSound(bool refuse) { Layer().refuseDirectSound(refuse); }
+
+void SleepWhenIdle(bool on) { Layer().sleepWhenIdle(on); }
 
 int AddActivationListener(std::function<void(bool active)> listener) {
     return Layer().addActivationListener(std::move(listener));

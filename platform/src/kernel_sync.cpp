@@ -2,14 +2,21 @@
 // (the sound mixer's thread sets stream events); waits run on any thread.
 #include "kernel_sync.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "layer_log.h"
+#include "seam_hooks.h"
 #include "window_hooks.h"
+#include "window_registry.h"
 #include "winbase.h"
 
 namespace layer {
@@ -32,6 +39,15 @@ std::unordered_map<HANDLE, std::unique_ptr<Event>>& Events() {
     return events;
 }
 
+// The wake-up of a thread asleep on the display connection, which a
+// condition variable cannot reach.
+int WakeFd() {
+    static const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
+}
+std::atomic<int> displaySleepers{0};
+std::atomic<bool> sleepWithoutDisplay{false};
+
 Event* FindLocked(HANDLE handle) {
     auto found = Events().find(handle);
     return found == Events().end() ? nullptr : found->second.get();
@@ -44,10 +60,47 @@ std::mutex& KernelLock() {
     return lock;
 }
 
-void WakeKernelWaiters() { Wake().notify_all(); }
+void WakeKernelWaiters() {
+    Wake().notify_all();
+    if (displaySleepers.load() > 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(WakeFd(), &one, sizeof(one));
+    }
+}
 
 void WaitForWake(std::unique_lock<std::mutex>& lock, std::chrono::microseconds timeout) {
     Wake().wait_for(lock, timeout);
+}
+
+WakeReason WaitForWakeOrDisplay(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline) {
+    using Clock = std::chrono::steady_clock;
+    const bool videoThread = OnVideoThread();
+    const int display = videoThread ? DisplayConnection() : -1;
+    const bool watchDisplay = display >= 0 || (videoThread && sleepWithoutDisplay.load());
+    if (!watchDisplay || WakeFd() < 0) {
+        const auto shortest = Clock::now() + std::chrono::milliseconds(1);
+        if (Wake().wait_until(lock, std::min(deadline, shortest)) == std::cv_status::timeout)
+            return deadline <= shortest ? WakeReason::TimedOut : WakeReason::Display;
+        return WakeReason::Woken;
+    }
+    if (DisplayEventsWaiting()) return WakeReason::Display;
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return WakeReason::TimedOut;
+    ++displaySleepers;
+    lock.unlock();
+    const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000), static_cast<long>(nanoseconds % 1000000000)};
+    // A negative descriptor is left out of the poll.
+    pollfd fds[2] = {{display, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
+    const int ready = ppoll(fds, 2, &timeout, nullptr);
+    std::uint64_t count = 0;
+    if (ready > 0 && (fds[1].revents & POLLIN)) {
+        [[maybe_unused]] const ssize_t read = ::read(WakeFd(), &count, sizeof(count));
+    }
+    --displaySleepers;
+    lock.lock();
+    if (ready > 0 && display >= 0 && fds[0].revents) return WakeReason::Display;
+    return ready > 0 ? WakeReason::Woken : WakeReason::TimedOut;
 }
 
 DWORD WaitForObjects(DWORD count, const HANDLE* handles, bool waitAll, DWORD milliseconds,
@@ -59,12 +112,15 @@ DWORD WaitForObjects(DWORD count, const HANDLE* handles, bool waitAll, DWORD mil
     using Clock = std::chrono::steady_clock;
     const bool forever = milliseconds == INFINITE;
     const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : milliseconds);
-    // Window-system input arrives only when pumped, so a wait that includes it
-    // looks again every couple of milliseconds; event waits sleep until woken.
+    // Window-system input arrives only when pumped. On the window-system
+    // thread the wait watches the display connection; elsewhere (where no
+    // pump can happen) it looks again every couple of milliseconds.
     const auto pumpInterval = std::chrono::milliseconds(2);
 
     for (;;) {
-        if (pumpInput) PumpSdlEvents();
+        // A wait that only looks (no time-out) pumps only when the display
+        // has something: the idle pass has just pumped.
+        if (pumpInput && (!forever && milliseconds == 0 ? DisplayMayHaveInput() : true)) PumpSdlEvents();
         std::unique_lock<std::mutex> lock(KernelLock());
         std::vector<Event*> events(count);
         for (DWORD i = 0; i < count; ++i) {
@@ -91,14 +147,22 @@ DWORD WaitForObjects(DWORD count, const HANDLE* handles, bool waitAll, DWORD mil
             if (inputReady && inputReady()) return WAIT_OBJECT_0 + count;
         }
         if (!forever && Clock::now() >= deadline) return WAIT_TIMEOUT;
-        auto step = std::chrono::duration_cast<std::chrono::microseconds>(
-            forever ? std::chrono::hours(1) : deadline - Clock::now());
+        const auto until = forever ? Clock::now() + std::chrono::hours(1) : deadline;
+        if (pumpInput && OnVideoThread()) {
+            WaitForWakeOrDisplay(lock, until);
+            continue;
+        }
+        auto step = std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
         if (pumpInput) step = std::min<std::chrono::microseconds>(step, pumpInterval);
         if (step.count() > 0) WaitForWake(lock, step);
     }
 }
 
 }  // namespace layer
+
+namespace layer::testing {
+void SleepWhenIdle(bool on) { sleepWithoutDisplay = on; }
+}  // namespace layer::testing
 
 namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;

@@ -17,6 +17,15 @@ void WakeKernelWaiters();
 // Sleeps until woken or `timeout` passed; `lock` holds KernelLock().
 void WaitForWake(std::unique_lock<std::mutex>& lock, std::chrono::microseconds timeout);
 
+// Why WaitForWakeOrDisplay returned.
+enum class WakeReason { Woken, Display, TimedOut };
+// The window-system thread's wait: sleeps until woken, until the display
+// connection has something to read, or until `deadline`; `lock` holds
+// KernelLock(). Waits on both at once, so neither is polled. Without a
+// display connection to watch (other video drivers) it sleeps at most a
+// millisecond, since input then shows up only when pumped.
+WakeReason WaitForWakeOrDisplay(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline);
+
 // The common wait of WaitForSingleObject, WaitForMultipleObjects and
 // MsgWaitForMultipleObjects. `inputReady`, when given, is asked with
 // KernelLock() held and stands for one more object at index `count`; with

@@ -5,6 +5,7 @@
 
 #include <deque>
 
+#include "idle_pacing.h"
 #include "kernel_sync.h"
 #include "window_hooks.h"
 #include "window_registry.h"
@@ -168,13 +169,25 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
     const bool remove = (removeFlags & PM_REMOVE) != 0;
     layer::PumpSdlEvents();
     std::unique_lock<std::mutex> lock(layer::KernelLock());
-    if (TakeLocked(msg, window, filterMin, filterMax, remove)) return TRUE;
-    // An idle loop polls this as fast as it can. Giving the processor away for
-    // a moment (less if a message is posted meanwhile) keeps that loop from
-    // burning a whole core while costing it at most about a millisecond.
+    if (TakeLocked(msg, window, filterMin, filterMax, remove)) {
+        if (remove) layer::NoteMessageTaken();
+        return TRUE;
+    }
+    // An idle loop polls this as fast as it can. Sleeping until the program
+    // has something due (its next frame, as the layer has learnt it), or
+    // until input, a posted message or a kernel event arrives, keeps that
+    // loop from burning a core without drawing anything later.
     if (!(removeFlags & PM_NOYIELD)) {
-        layer::WaitForWake(lock, std::chrono::microseconds(900));
-        if (TakeLocked(msg, window, filterMin, filterMax, remove)) return TRUE;
+        const auto wake = layer::IdleWakeTime(layer::IdleClock::now());
+        if (layer::WaitForWakeOrDisplay(lock, wake) == layer::WakeReason::Display) {
+            lock.unlock();
+            layer::PumpSdlEvents();
+            lock.lock();
+        }
+        if (TakeLocked(msg, window, filterMin, filterMax, remove)) {
+            if (remove) layer::NoteMessageTaken();
+            return TRUE;
+        }
     }
     return FALSE;
 }
@@ -191,9 +204,11 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
     for (;;) {
         layer::PumpSdlEvents();
         std::unique_lock<std::mutex> lock(layer::KernelLock());
-        if (TakeLocked(msg, window, filterMin, filterMax, true)) return msg->message == WM_QUIT ? FALSE : TRUE;
-        // Input shows up only when pumped: look again every couple of ms.
-        layer::WaitForWake(lock, std::chrono::milliseconds(2));
+        if (TakeLocked(msg, window, filterMin, filterMax, true)) {
+            layer::NoteMessageTaken();
+            return msg->message == WM_QUIT ? FALSE : TRUE;
+        }
+        layer::WaitForWakeOrDisplay(lock, layer::IdleClock::now() + std::chrono::hours(1));
     }
 }
 
@@ -204,7 +219,7 @@ BOOL WINAPI WaitMessage(void) {
         const bool tookInput = layer::PumpSdlEvents();
         std::unique_lock<std::mutex> lock(layer::KernelLock());
         if (tookInput || AnyLocked()) return TRUE;
-        layer::WaitForWake(lock, std::chrono::milliseconds(2));
+        layer::WaitForWakeOrDisplay(lock, layer::IdleClock::now() + std::chrono::hours(1));
     }
 }
 

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "idle_pacing.h"
 #include "layer_log.h"
 #include "seam_hooks.h"
 #include "widen_rows.h"
@@ -435,6 +436,7 @@ void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, l
         changes = TakeChanges(pixels, pitch);
     }
     ++frameCount;
+    layer::NoteFrameShown();
     if (!EnsurePresenter(window)) {
         presenter.stale = true;
         return;

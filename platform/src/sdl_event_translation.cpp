@@ -324,7 +324,10 @@ bool PumpSdlEvents() {
     pumping = true;
     bool took = false;
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    // One read of the display per pump; SDL_PollEvent would read it again
+    // for every event taken.
+    SDL_PumpEvents();
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         took = true;
         std::vector<SdlEventObserver> observers;
         {

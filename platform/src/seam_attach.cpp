@@ -36,6 +36,7 @@ constexpr Hooks kHooks{
     RenderAudio,
     SetAudioActive,
     RefuseDirectSound,
+    SleepWhenIdle,
 };
 
 struct AttachAtLoad {

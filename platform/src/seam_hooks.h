@@ -45,6 +45,8 @@ struct Hooks {
     void (*renderAudio)(short* out, int frames);
     void (*setAudioActive)(bool active);
     void (*refuseDirectSound)(bool refuse);
+
+    void (*sleepWhenIdle)(bool on);
 };
 
 // A seam library exports `extern "C" void winlayer_seam_attach(const Hooks*)`
@@ -68,5 +70,6 @@ void UseManualAudio(int rate, int channels);
 void RenderAudio(short* out, int frames);
 void SetAudioActive(bool active);
 void RefuseDirectSound(bool refuse);
+void SleepWhenIdle(bool on);
 
 }  // namespace layer::testing

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "seam_hooks.h"
+#include "tick_clock.h"
 #include "winbase.h"
 
 namespace {
@@ -25,6 +26,16 @@ std::uint64_t ElapsedMs() {
 std::atomic<std::uint32_t> tickOffset{0};
 
 }  // namespace
+
+namespace layer {
+
+std::chrono::steady_clock::time_point StartOfTick(DWORD tick) {
+    const std::uint64_t elapsed = ElapsedMs();
+    const auto ahead = static_cast<std::int32_t>(tick - (static_cast<DWORD>(elapsed) + tickOffset.load()));
+    return Start() + std::chrono::milliseconds(static_cast<std::int64_t>(elapsed) + ahead);
+}
+
+}  // namespace layer
 
 namespace layer::testing {
 void SetTickBase(DWORD base) { tickOffset = static_cast<std::uint32_t>(base - static_cast<DWORD>(ElapsedMs())); }

@@ -1,6 +1,9 @@
 // Start of the window system, screen metrics and the mouse pointer.
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <poll.h>
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -22,6 +25,10 @@ HCURSOR currentCursor = nullptr;
 bool cursorSet = false;  // nothing has called SetCursor yet: the system arrow
 int displayCount = 0;
 std::thread::id videoThread;
+
+// The X11 connection the event pump reads, once known; the idle wait
+// watches it instead of pumping on a timer.
+std::atomic<Display*> x11Display{nullptr};
 
 struct StockCursor {
     int unused;
@@ -52,6 +59,46 @@ bool EnsureVideo() {
 bool OnVideoThread() {
     std::lock_guard<std::mutex> lock(Guard());
     return SDL_WasInit(SDL_INIT_VIDEO) != 0 && videoThread == std::this_thread::get_id();
+}
+
+void RememberDisplayOf(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (x11Display.load() != nullptr || window == nullptr) return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+        x11Display.store(info.info.x11.display);
+#else
+    (void)window;
+#endif
+}
+
+int DisplayConnection() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    Display* display = x11Display.load();
+    return display ? ConnectionNumber(display) : -1;
+#else
+    return -1;
+#endif
+}
+
+bool DisplayEventsWaiting() {
+    if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return true;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    // Replies to the present's requests bring events along, read off the
+    // connection into Xlib's queue where a wait on the connection misses them.
+    Display* display = x11Display.load();
+    return display && QLength(display) > 0;
+#else
+    return false;
+#endif
+}
+
+bool DisplayMayHaveInput() {
+    const int connection = DisplayConnection();
+    if (connection < 0 || DisplayEventsWaiting()) return true;
+    pollfd fd{connection, POLLIN, 0};
+    return poll(&fd, 1, 0) != 0;
 }
 
 void ApplyCursorVisibility() {

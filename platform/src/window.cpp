@@ -394,6 +394,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
             SetLastError(ERROR_OUTOFMEMORY);
             return nullptr;
         }
+        layer::RememberDisplayOf(sdl);
         layer::ApplyWindowIcon(sdl, c->info.hIcon);
         auto record = std::make_unique<Window>();
         handle = reinterpret_cast<HWND>(nextHandle);

@@ -15,6 +15,18 @@ namespace layer {
 // Every service that touches SDL windows, displays or events calls it first.
 bool EnsureVideo();
 
+// The display connection's file descriptor, once a window has shown which
+// it is (RememberDisplayOf); -1 when there is none to watch (a video driver
+// other than X11).
+int DisplayConnection();
+void RememberDisplayOf(SDL_Window* window);
+// Whether events are already read from the connection or queued in SDL, so
+// that waiting on the connection would not see them.
+bool DisplayEventsWaiting();
+// Whether a pump could take anything now: queued events, or bytes to read
+// on the connection. True when there is no connection to look at.
+bool DisplayMayHaveInput();
+
 // The SDL window behind a window handle, or null for an unknown handle.
 SDL_Window* SdlWindowOf(HWND window);
 // The window handle of an SDL window id, or null.
