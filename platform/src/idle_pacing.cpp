@@ -96,9 +96,10 @@ IdleClock::time_point IdleWakeTime(IdleClock::time_point now) {
     const DWORD sinceFrame = tick - pacing.lastFrame;
     if (sinceFrame > kLongestPeriod) return wake;  // not drawing now
     const DWORD period = pacing.Period();
-    // The frame may be due one tick earlier than the cadence says: the tick
-    // the program read may precede the one the frame was shown in.
-    if (period > 1 && sinceFrame < period - 1) return std::min(wake, StartOfTick(pacing.lastFrame + period - 1));
+    // Wake two ticks ahead: the tick the program read may precede the one
+    // the frame was shown in, and a thread woken from a long sleep on a busy
+    // machine is late more often than one that has just run.
+    if (period > 2 && sinceFrame < period - 2) return std::min(wake, StartOfTick(pacing.lastFrame + period - 2));
     return std::min(wake, StartOfTick(tick + 1));
 }
 
