@@ -281,7 +281,21 @@ void Redraw() {
 void ApplyWindowMode() {
     if (!presenter.sdl) return;
     if (!presenter.windowed) {
-        SDL_SetWindowFullscreen(presenter.sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        if (layer::WindowManagerRunning()) {
+            SDL_SetWindowFullscreen(presenter.sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            return;
+        }
+        // No window manager: a borderless window over the whole display is
+        // full screen, and each change is left alone where it holds already.
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(presenter.sdl)), &bounds) != 0) return;
+        if (SDL_GetWindowFlags(presenter.sdl) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(presenter.sdl, 0);
+        if (!(SDL_GetWindowFlags(presenter.sdl) & SDL_WINDOW_BORDERLESS)) SDL_SetWindowBordered(presenter.sdl, SDL_FALSE);
+        int x = 0, y = 0, w = 0, h = 0;
+        SDL_GetWindowPosition(presenter.sdl, &x, &y);
+        SDL_GetWindowSize(presenter.sdl, &w, &h);
+        if (w != bounds.w || h != bounds.h) SDL_SetWindowSize(presenter.sdl, bounds.w, bounds.h);
+        if (x != bounds.x || y != bounds.y) SDL_SetWindowPosition(presenter.sdl, bounds.x, bounds.y);
         return;
     }
     SDL_SetWindowFullscreen(presenter.sdl, 0);

@@ -29,6 +29,9 @@ std::thread::id videoThread;
 // The X11 connection the event pump reads, once known; the idle wait
 // watches it instead of pumping on a timer.
 std::atomic<Display*> x11Display{nullptr};
+// Whether a window manager looks after the windows; asked once, the first
+// time a window shows which display it is on.
+std::atomic<bool> windowManager{true};
 
 struct StockCursor {
     int unused;
@@ -66,12 +69,28 @@ void RememberDisplayOf(SDL_Window* window) {
     if (x11Display.load() != nullptr || window == nullptr) return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
-        x11Display.store(info.info.x11.display);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+    Display* display = info.info.x11.display;
+    // A window manager that follows the desktop conventions names its window
+    // on the root window.
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* value = nullptr;
+    const bool found = check != None &&
+                       XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType,
+                                          &type, &format, &items, &after, &value) == Success &&
+                       items > 0;
+    if (value) XFree(value);
+    windowManager.store(found);
+    x11Display.store(display);
 #else
     (void)window;
 #endif
 }
+
+bool WindowManagerRunning() { return windowManager.load(); }
 
 int DisplayConnection() {
 #if defined(SDL_VIDEO_DRIVER_X11)

@@ -384,9 +384,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         if (style & WS_POPUP) flags |= SDL_WINDOW_BORDERLESS;
         if (exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         SDL_DisplayMode desktop{};
-        if ((style & WS_POPUP) && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && x <= 0 && y <= 0 &&
-            x + width >= desktop.w && y + height >= desktop.h)
-            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        const bool fullScreen = (style & WS_POPUP) && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && x <= 0 &&
+                                y <= 0 && x + width >= desktop.w && y + height >= desktop.h;
         SDL_Window* sdl = SDL_CreateWindow(windowName ? windowName : "", x, y, std::max(width, 1),
                                            std::max(height, 1), flags);
         if (sdl == nullptr) {
@@ -395,6 +394,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
             return nullptr;
         }
         layer::RememberDisplayOf(sdl);
+        // Made full screen while hidden, so that it shows in its final state.
+        if (fullScreen && layer::WindowManagerRunning()) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
         layer::ApplyWindowIcon(sdl, c->info.hIcon);
         auto record = std::make_unique<Window>();
         handle = reinterpret_cast<HWND>(nextHandle);

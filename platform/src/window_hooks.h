@@ -20,6 +20,10 @@ bool EnsureVideo();
 // other than X11).
 int DisplayConnection();
 void RememberDisplayOf(SDL_Window* window);
+// Whether a window manager runs (true where the layer cannot tell). Without
+// one, SDL's full-screen switch waits in vain for it to answer, so a
+// full-screen window is a borderless window covering the display instead.
+bool WindowManagerRunning();
 // Whether events are already read from the connection or queued in SDL, so
 // that waiting on the connection would not see them.
 bool DisplayEventsWaiting();
