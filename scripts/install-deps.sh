@@ -18,6 +18,9 @@ fi
 if [[ "${ZARNOK_WITH_PACKAGING:-0}" == 1 ]]; then
   packages+=(dpkg-dev fakeroot file lintian desktop-file-utils appstream)
 fi
+if [[ "${ZARNOK_WITH_BENCH:-0}" == 1 ]]; then
+  packages+=(libxdamage-dev libxtst-dev)
+fi
 if [[ "${ZARNOK_WITH_CLANG:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
