@@ -22,7 +22,10 @@ constexpr int kIntervalsKept = 8;
 
 struct Pacing {
     bool seenFrame = false;
-    DWORD lastFrame = 0;  // tick of the last frame shown
+    DWORD lastFrame = 0;  // tick of the idle pass that drew the last frame
+    DWORD passTick = 0;   // tick of the last idle pass
+    DWORD passBefore = 0;  // and of the one before it
+    bool passSeen = false;
     DWORD intervals[kIntervalsKept] = {};
     int kept = 0;
     int next = 0;
@@ -51,14 +54,29 @@ layer::IdleClock::time_point NextWallSecond(layer::IdleClock::time_point now,
 
 namespace layer {
 
+void NoteIdlePass() {
+    std::lock_guard<std::mutex> lock(Guard());
+    pacing.passBefore = pacing.passSeen ? pacing.passTick : GetTickCount();
+    pacing.passTick = GetTickCount();
+    pacing.passSeen = true;
+}
+
 void NoteFrameShown() {
     std::lock_guard<std::mutex> lock(Guard());
-    const DWORD now = GetTickCount();
+    // The program's gate counts from the tick its pass read, not from when
+    // its drawing reached the present (which a slow frame puts later).
+    // Outside an idle pass (a frame drawn for a message) the last pass's tick
+    // is earlier still, which only makes the next wake-up earlier.
+    const DWORD now = pacing.passSeen ? pacing.passTick : GetTickCount();
     if (pacing.seenFrame) {
         const DWORD interval = now - pacing.lastFrame;
+        // Only an interval the program chose itself tells its cadence: one
+        // whose frame came on a pass a tick after the last pass that did not
+        // draw. After a longer sleep the frame may have waited for the loop.
+        const bool ownChoice = pacing.passTick - pacing.passBefore <= 1;
         if (interval > kLongestPeriod) {
             pacing.kept = pacing.next = 0;
-        } else if (interval >= 1) {
+        } else if (interval >= 1 && ownChoice) {
             pacing.intervals[pacing.next] = interval;
             pacing.next = (pacing.next + 1) % kIntervalsKept;
             pacing.kept = std::min(pacing.kept + 1, kIntervalsKept);

@@ -12,6 +12,9 @@ namespace layer {
 
 using IdleClock = std::chrono::steady_clock;
 
+// An empty PeekMessageA returns: the program's idle pass reads the tick
+// counter now, and any frame it draws goes by that tick.
+void NoteIdlePass();
 // The present calls this with every frame shown.
 void NoteFrameShown();
 // A message was taken from the queue: the program may have changed what it

@@ -189,6 +189,8 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
             return TRUE;
         }
     }
+    lock.unlock();
+    layer::NoteIdlePass();
     return FALSE;
 }
 
