@@ -47,6 +47,8 @@ struct Presenter {
     int textureHeight = 0;
     int vsync = -1;  // unknown
     bool windowed = false;
+    // The first window takes the mode the program was started in; Alt+Enter then switches.
+    bool modeChosen = false;
     bool hooked = false;
     // The window surface the frame was last drawn into, and its size; any
     // change of either, or a frame not drawn, means drawing all of it again.
@@ -424,6 +426,10 @@ bool EnsurePresenter(HWND window) {
         DropRenderer();
         presenter.window = window;
         presenter.sdl = sdl;
+        if (!presenter.modeChosen) {
+            presenter.windowed = layer::StartsWindowed();
+            presenter.modeChosen = true;
+        }
         Hook();
         ApplyWindowMode();
     }

@@ -4,6 +4,8 @@
 #include <poll.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -40,6 +42,11 @@ struct StockCursor {
 }  // namespace
 
 namespace layer {
+
+bool StartsWindowed() {
+    const char* value = std::getenv("WINLAYER_WINDOWED");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
 
 bool EnsureVideo() {
     std::lock_guard<std::mutex> lock(Guard());

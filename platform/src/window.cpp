@@ -395,7 +395,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         }
         layer::RememberDisplayOf(sdl);
         // Made full screen while hidden, so that it shows in its final state.
-        if (fullScreen && layer::WindowManagerRunning()) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        if (fullScreen && !layer::StartsWindowed() && layer::WindowManagerRunning()) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
         layer::ApplyWindowIcon(sdl, c->info.hIcon);
         auto record = std::make_unique<Window>();
         handle = reinterpret_cast<HWND>(nextHandle);

@@ -24,6 +24,10 @@ void RememberDisplayOf(SDL_Window* window);
 // one, SDL's full-screen switch waits in vain for it to answer, so a
 // full-screen window is a borderless window covering the display instead.
 bool WindowManagerRunning();
+// Whether the program was asked to start in a window rather than full screen
+// (WINLAYER_WINDOWED=1, which the entry's --window sets). Read when the first
+// window is made, after the entry has looked at the command line.
+bool StartsWindowed();
 // Whether events are already read from the connection or queued in SDL, so
 // that waiting on the connection would not see them.
 bool DisplayEventsWaiting();
