@@ -16,6 +16,9 @@ DATA = re.compile(r'\bextern\s+(?:"C"\s+)?(?:WINLAYER_API\s+)?const\s+\w+\s+(\w+
 RESOURCE_BRIDGE = "layer::RegisterResources(layer::ResourceEntry const*, unsigned long)"
 # Symbols the static linker itself defines in every shared object.
 LINKER = {"_init", "_fini", "__bss_start", "_edata", "_end"}
+# AddressSanitizer pairs every exported global with an indicator of this name
+# (its one-definition-rule check); it stands or falls with the global itself.
+SANITIZER_TWIN = "__odr_asan."
 # Instances of the C++ standard library's templates keep the library's own
 # default visibility, so that their type information stays one per process.
 RUNTIME = re.compile(r"^(?:typeinfo for |typeinfo name for |vtable for |guard variable for )?"
@@ -57,7 +60,7 @@ def main() -> int:
     names = exported(args.nm, args.library)
     readable = demangle(args.nm, names)
     stray = [n for n in names
-             if n not in allowed and n not in LINKER and readable.get(n) != RESOURCE_BRIDGE
+             if n not in allowed and not (n.startswith(SANITIZER_TWIN) and n[len(SANITIZER_TWIN):] in allowed) and n not in LINKER and readable.get(n) != RESOURCE_BRIDGE
              and not RUNTIME.match(readable.get(n, ""))]
     for name in stray:
         print(f"exported but not Windows API: {readable.get(name, name)}")
