@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "listener_list.h"
 #include "message_queue.h"
 #include "window_hooks.h"
 #include "window_registry.h"
@@ -23,11 +24,10 @@ std::mutex& ObserverGuard() {
     return guard;
 }
 
-std::vector<std::pair<int, layer::SdlEventObserver>>& Observers() {
-    static std::vector<std::pair<int, layer::SdlEventObserver>> observers;
+layer::ListenerList<layer::SdlEventObserver>& Observers() {
+    static layer::ListenerList<layer::SdlEventObserver> observers(ObserverGuard());
     return observers;
 }
-int nextObserverToken = 1;
 
 // GetKeyState's view: bit 7 while down, bit 0 toggled by each press. Updated
 // as the events are translated; only the pumping thread writes it.
@@ -304,17 +304,8 @@ thread_local bool pumping = false;
 
 namespace layer {
 
-int AddSdlEventObserver(SdlEventObserver observer) {
-    std::lock_guard<std::mutex> lock(ObserverGuard());
-    const int token = nextObserverToken++;
-    Observers().emplace_back(token, std::move(observer));
-    return token;
-}
-
-void RemoveSdlEventObserver(int token) {
-    std::lock_guard<std::mutex> lock(ObserverGuard());
-    std::erase_if(Observers(), [token](const auto& entry) { return entry.first == token; });
-}
+int AddSdlEventObserver(SdlEventObserver observer) { return Observers().Add(std::move(observer)); }
+void RemoveSdlEventObserver(int token) { Observers().Remove(token); }
 
 bool PumpSdlEvents() {
     // A window procedure that peeks at messages while the pump sent it one
@@ -329,12 +320,7 @@ bool PumpSdlEvents() {
     SDL_PumpEvents();
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         took = true;
-        std::vector<SdlEventObserver> observers;
-        {
-            std::lock_guard<std::mutex> lock(ObserverGuard());
-            for (auto& entry : Observers()) observers.push_back(entry.second);
-        }
-        for (auto& observer : observers) observer(event);
+        Observers().Notify(event);
         Translate(event);
     }
     pumping = false;
