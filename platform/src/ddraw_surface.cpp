@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "ddraw_faults.h"
 #include "ddraw_internal.h"
 #include "gdi_internal.h"
+#include "injected_faults.h"
 #include "layer_log.h"
 #include "present.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "com_object.h"
-#include "ddraw_faults.h"
+#include "injected_faults.h"
 #include "layer_log.h"
 #include "seam_hooks.h"
 #include "winbase.h"

@@ -1,4 +1,4 @@
-#include "ddraw_faults.h"
+#include "injected_faults.h"
 
 #include <array>
 #include <atomic>

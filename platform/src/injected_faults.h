@@ -1,4 +1,5 @@
-// Results the test seam has asked the next calls of an operation to fail with.
+// The seam's fault injection: results the test seam has asked the next calls
+// of an operation (DirectDraw or DirectInput) to fail with.
 #pragma once
 
 #include "seam/faults.h"
