@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_changes.h"
 #include "idle_pacing.h"
 #include "layer_log.h"
 #include "seam_hooks.h"
@@ -32,11 +33,6 @@
 namespace {
 
 enum class Path { Undecided, Renderer, Surface };
-
-// Tiles of the change search: wide enough that a changed tile's rows go out
-// as long runs, short enough that a moving figure dirties little around it.
-constexpr int kTileWidth = 64;
-constexpr int kTileHeight = 16;
 
 struct Presenter {
     HWND window = nullptr;
@@ -100,36 +96,6 @@ SDL_Rect Placement(int outWidth, int outHeight, int width, int height) {
     dst.x = (outWidth - dst.w) / 2;
     dst.y = (outHeight - dst.h) / 2;
     return dst;
-}
-
-// Compares a frame with the last one shown, tile by tile, and copies the
-// changed tiles over it. Returns the changed area as rectangles of the frame,
-// neighbouring changed tiles of a tile row joined into one.
-std::vector<SDL_Rect> TakeChanges(const std::uint8_t* pixels, long pitch) {
-    std::vector<SDL_Rect> changes;
-    for (int top = 0; top < lastHeight; top += kTileHeight) {
-        const int rows = std::min(kTileHeight, lastHeight - top);
-        for (int left = 0; left < lastWidth; left += kTileWidth) {
-            const int columns = std::min(kTileWidth, lastWidth - left);
-            const std::size_t bytes = static_cast<std::size_t>(columns) * 2;
-            int y = top;
-            for (; y < top + rows; ++y) {
-                const void* now = pixels + y * pitch + left * 2;
-                if (std::memcmp(now, lastFrame.data() + static_cast<std::size_t>(y) * lastWidth + left, bytes) != 0)
-                    break;
-            }
-            if (y == top + rows) continue;
-            // Rows above `y` are known equal.
-            for (; y < top + rows; ++y)
-                std::memcpy(lastFrame.data() + static_cast<std::size_t>(y) * lastWidth + left,
-                            pixels + y * pitch + left * 2, bytes);
-            if (!changes.empty() && changes.back().y == top && changes.back().x + changes.back().w == left)
-                changes.back().w += columns;
-            else
-                changes.push_back(SDL_Rect{left, top, columns, rows});
-        }
-    }
-    return changes;
 }
 
 void CopyWhole(const std::uint8_t* pixels, long pitch) {
@@ -453,7 +419,7 @@ void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, l
     } else if (path == Path::Renderer) {
         CopyWhole(pixels, pitch);
     } else {
-        changes = TakeChanges(pixels, pitch);
+        changes = layer::TakeFrameChanges(lastFrame, lastWidth, lastHeight, pixels, pitch);
     }
     ++frameCount;
     layer::NoteFrameShown();

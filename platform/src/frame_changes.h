@@ -1,0 +1,20 @@
+// Finding what changed between two frames, tile by tile. The window-surface
+// path sends the display only the changed tiles; keeping the search apart
+// from the presenting keeps it a pure function of two frames.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace layer {
+
+// Compares a 5-6-5 frame of width x height (rows `pitch` bytes apart) with
+// `last`, the frame last shown (width x height, packed), tile by tile, and
+// copies the changed tiles over it. Returns the changed area as rectangles of
+// the frame, neighbouring changed tiles of a tile row joined into one.
+std::vector<SDL_Rect> TakeFrameChanges(std::vector<std::uint16_t>& last, int width, int height,
+                                       const std::uint8_t* pixels, long pitch);
+
+}  // namespace layer
