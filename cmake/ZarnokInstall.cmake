@@ -1,9 +1,6 @@
 # What `cmake --install` lays out: the program, its two private libraries, its
 # data, the desktop entry, the icons, the store metadata, the manual page and
 # the copyright. Nothing else is installed (no tests, tools or headers).
-if(NOT TARGET zarnok)
-  return()
-endif()
 
 # The program finds the libraries in their private folder, and the framework
 # finds the layer beside it, wherever the installation lands.
