@@ -4,12 +4,16 @@
 #include <cstring>
 #include <string>
 
+#include "scores/atomic_save.h"
+
 #ifdef _WIN32
 #include <io.h>
-#include <windows.h>
+#include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #endif
 
 namespace hiscore {
@@ -25,34 +29,38 @@ std::size_t NameLength(const char* name) {
     return length;
 }
 
-// Pushes what the stream holds through the operating system's cache, so that
-// the rename that follows can never publish a file whose bytes are not on disk.
-bool FlushToDisk(std::FILE* file) {
-    if (std::fflush(file) != 0) return false;
+// The first bytes of a regular file, up to `size`; the count read, or -1.
+// Anything else at that name is refused before it can block: opening a FIFO
+// for reading would wait for a writer that never comes.
+long ReadStart(const char* fileName, unsigned char* bytes, std::size_t size) {
 #ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
-}
-
-// Renames `from` over `to` in one step: readers see the old file or the new
-// one, never a mixture or nothing.
-bool MoveOver(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
-    // The new directory entry itself must reach the disk too; if this fails the
-    // rename has still happened, so it is not reported.
-    const std::string::size_type slash = to.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : to.substr(0, slash + 1);
-    const int dir = open(folder.c_str(), O_RDONLY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) return -1;
+    struct _stat info;
+    long got = -1;
+    if (_fstat(_fileno(file), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG) {
+        got = static_cast<long>(std::fread(bytes, 1, size, file));
+        if (std::ferror(file) != 0) got = -1;
     }
-    return true;
+    std::fclose(file);
+    return got;
+#else
+    const int fd = open(fileName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info;
+    long got = -1;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        got = 0;
+        while (static_cast<std::size_t>(got) < size) {
+            const ssize_t part = read(fd, bytes + got, size - static_cast<std::size_t>(got));
+            if (part < 0 && errno == EINTR) continue;
+            if (part < 0) got = -1;
+            if (part <= 0) break;
+            got += part;
+        }
+    }
+    close(fd);
+    return got;
 #endif
 }
 
@@ -90,14 +98,9 @@ void Encode(const Records& records, unsigned char (&bytes)[kFileSize]) {
 }
 
 bool ReadFile(const char* fileName, Records& records) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) return false;
     unsigned char bytes[kFileSize] = {};
     // A short file leaves zeros behind its end; a longer one is read no further.
-    std::fread(bytes, 1, sizeof bytes, file);
-    const bool failed = std::ferror(file) != 0;  // e.g. the name is a folder
-    std::fclose(file);
-    if (failed) return false;
+    if (ReadStart(fileName, bytes, sizeof bytes) < 0) return false;
     records = Decode(bytes);
     return true;
 }
@@ -105,16 +108,14 @@ bool ReadFile(const char* fileName, Records& records) {
 bool WriteFile(const char* fileName, const Records& records) {
     unsigned char bytes[kFileSize];
     Encode(records, bytes);
-    const std::string target = fileName;
-    const std::string temporary = target + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool ok = std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
-    ok = ok && FlushToDisk(file);
-    ok = (std::fclose(file) == 0) && ok;
-    ok = ok && MoveOver(temporary, target);
-    if (!ok) std::remove(temporary.c_str());
-    return ok;
+    std::string failure;
+    if (atomic_save::Replace(fileName, bytes, sizeof bytes, failure)) return true;
+#ifndef _WIN32
+    // The game plays on without a word either way; this line is the player's
+    // only sign that the table on the disk is not the one on the screen.
+    std::fprintf(stderr, "zarnok: the best scores were not saved: %s\n", failure.c_str());
+#endif
+    return false;
 }
 
 int Insert(Records& records, const char* name, int score) {

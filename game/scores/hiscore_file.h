@@ -28,13 +28,16 @@ Records Decode(const unsigned char (&bytes)[kFileSize]);
 void Encode(const Records& records, unsigned char (&bytes)[kFileSize]);
 
 // Reads the file. Bytes the file does not have read as zero and bytes past
-// the 180th are ignored. False when the file cannot be opened or read; the
-// records are then left as they were.
+// the 180th are ignored. False when the file cannot be opened or read, or is
+// not a regular file (a FIFO, socket, device or folder is refused without
+// waiting on it); the records are then left as they were.
 bool ReadFile(const char* fileName, Records& records);
 
 // Replaces the file with the records so that it is either wholly the new table
-// or untouched: the bytes go to a temporary file beside it, are flushed to the
-// disk, and only then renamed over the old file. False when any step fails.
+// or untouched (see atomic_save::Replace: a unique temporary beside the file,
+// flushed, renamed over it; a symbolic link stays and its target is
+// replaced). False when any step fails; off Windows the failure is then also
+// told once on standard error.
 bool WriteFile(const char* fileName, const Records& records);
 
 // Puts an entry in its place: above the first entry whose score is less than

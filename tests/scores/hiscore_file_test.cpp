@@ -2,9 +2,18 @@
 // bytes that come out are compared with files built by hand the same way.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,9 +65,24 @@ protected:
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    Bytes Get() const {
-        std::ifstream in(path, std::ios::binary);
+    Bytes Get() const { return GetFrom(path); }
+    static Bytes GetFrom(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    // Names in the folder other than the table itself, sorted.
+    std::vector<std::string> Others(const fs::path& where = {}) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(where.empty() ? folder : where)) {
+            if (entry.path().filename() != "hiscores.zk") names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    hiscore::Records Placed(const char* name, int score) {
+        hiscore::Records records = Read();
+        EXPECT_GE(hiscore::Insert(records, name, score), 0);
+        return records;
     }
     hiscore::Records Read() {
         hiscore::Records records = hiscore::EmptyRecords();
@@ -98,7 +122,7 @@ TEST_F(HiscoreFileTest, AScoreBelowAllTenLeavesTheFileUntouched) {
     EXPECT_EQ(hiscore::Insert(records, "nobody", 49), -1);
     EXPECT_EQ(Get(), before);
     EXPECT_EQ(fs::last_write_time(path), stamp);
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_EQ(Others(), std::vector<std::string>{});
 }
 
 TEST_F(HiscoreFileTest, AFullTableDropsTheTenthAndStays180Bytes) {
@@ -209,56 +233,169 @@ TEST_F(HiscoreFileTest, AMissingFileCannotBeRead) {
     EXPECT_EQ(records.scores[0], 77);
 }
 
-TEST_F(HiscoreFileTest, AFolderInPlaceOfTheFileCannotBeRead) {
-    fs::create_directory(path);
-    hiscore::Records records = hiscore::EmptyRecords();
-    records.scores[0] = 77;
-    EXPECT_FALSE(hiscore::ReadFile(path.c_str(), records));
-    EXPECT_EQ(records.scores[0], 77);
+// Anything at the table's name but a regular file is refused at once, for
+// reading and for saving, and stays as it was. Opening a FIFO for reading
+// would wait for a writer for ever: the alarm turns such a hang into a failure.
+TEST_F(HiscoreFileTest, OddFilesAreRefusedWithoutWaiting) {
+    struct Case {
+        const char* what;
+        void (*make)(const std::string& at);
+    };
+    const Case cases[] = {
+        {"a FIFO", [](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); }},
+        {"a folder", [](const std::string& at) { fs::create_directory(at); }},
+        {"a device", [](const std::string& at) { fs::create_symlink("/dev/zero", at); }},
+        {"a socket", [](const std::string& at) {
+             const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             ASSERT_LT(at.size(), sizeof address.sun_path);
+             std::strcpy(address.sun_path, at.c_str());
+             ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+             close(s);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(path);
+        c.make(path);
+        const fs::file_type type = fs::symlink_status(path).type();
+        alarm(10);
+        hiscore::Records records = hiscore::EmptyRecords();
+        records.scores[0] = 77;
+        EXPECT_FALSE(hiscore::ReadFile(path.c_str(), records));
+        EXPECT_EQ(records.scores[0], 77);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(hiscore::WriteFile(path.c_str(), records));
+        const std::string said = testing::internal::GetCapturedStderr();
+        alarm(0);
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("not saved"), std::string::npos) << said;
+        EXPECT_EQ(fs::symlink_status(path).type(), type);
+        EXPECT_EQ(Others(), std::vector<std::string>{});
+    }
 }
 
-TEST_F(HiscoreFileTest, AFailedWriteLeavesTheOldFileIntact) {
-    const Bytes before = BuildFile(kFullTable);
-    Put(before);
-    // A folder where the temporary file would go makes the write fail even
-    // for a user whom permissions do not stop.
+// Before temporaries had names of their own, a folder at the one fixed name
+// made every later save fail.
+TEST_F(HiscoreFileTest, NothingLeftAtATemporaryNameBlocksASave) {
+    Put(BuildFile(kFullTable));
     fs::create_directory(path + ".tmp");
-    hiscore::Records records = Read();
-    ASSERT_EQ(hiscore::Insert(records, "lost", 1000), 0);
-    EXPECT_FALSE(hiscore::WriteFile(path.c_str(), records));
-    EXPECT_EQ(Get(), before);
-    EXPECT_STREQ(Read().names[0], "alice           ");
+    fs::create_directories(path + ".tmp-AAAAAA/inside");
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(hiscore::WriteFile(path.c_str(), Placed("top", 2000 + i)));
+    }
+    EXPECT_STREQ(Read().names[0], "top             ");
+    EXPECT_EQ(Read().scores[0], 2001);
+    EXPECT_EQ(Others(), (std::vector<std::string>{"hiscores.zk.tmp", "hiscores.zk.tmp-AAAAAA"}));
+}
+
+TEST_F(HiscoreFileTest, LeftoversOfKilledSavesGoAndNothingElse) {
+    Put(BuildFile({}));
+    for (const char* leftover : {"hiscores.zk.tmp-a1B2c3", "hiscores.zk.tmp-ZZZZZZ"}) {
+        std::ofstream(folder / leftover) << "half a table";
+    }
+    // Sorted, as Others() lists them.
+    const std::vector<std::string> strangers = {"hiscores.zk.tmp",         "hiscores.zk.tmp-abc.ef",
+                                                "hiscores.zk.tmp-abcde",   "hiscores.zk.tmp-abcdef7",
+                                                "music.zk.tmp-abcdef",     "xhiscores.zk.tmp-abcdef"};
+    for (const std::string& name : strangers) std::ofstream(folder / name) << "not ours";
+    Add("fresh", 3);
+    EXPECT_EQ(Get(), BuildFile({{"fresh", 3}}));
+    EXPECT_EQ(Others(), strangers);
+}
+
+TEST_F(HiscoreFileTest, ASymbolicLinkStaysAndTheFileItLeadsToIsReplaced) {
+    const fs::path elsewhere = folder / "synced";
+    fs::create_directories(elsewhere);
+    struct Case {
+        const char* what;
+        fs::path linkText;                 // what hiscores.zk holds
+        std::vector<std::pair<fs::path, fs::path>> moreLinks;  // further links: at, text
+        fs::path table;                    // where the table really is
+        bool tableExists;
+    };
+    const Case cases[] = {
+        {"absolute", elsewhere / "scores.bin", {}, elsewhere / "scores.bin", true},
+        {"relative", "synced/scores.bin", {}, elsewhere / "scores.bin", true},
+        {"through a second link", "synced/next", {{elsewhere / "next", "scores.bin"}}, elsewhere / "scores.bin", true},
+        {"to a file not made yet", "synced/new.bin", {}, elsewhere / "new.bin", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : fs::directory_iterator(elsewhere)) fs::remove(entry.path());
+        fs::remove(path);
+        fs::create_symlink(c.linkText, path);
+        for (const auto& [at, text] : c.moreLinks) fs::create_symlink(text, at);
+        if (c.tableExists) {
+            std::ofstream out(c.table, std::ios::binary);
+            const Bytes table = BuildFile(kFullTable);
+            out.write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size()));
+        }
+        hiscore::Records records = c.tableExists ? Read() : hiscore::EmptyRecords();
+        hiscore::Insert(records, "linked", 5000);
+        ASSERT_TRUE(hiscore::WriteFile(path.c_str(), records));
+        EXPECT_TRUE(fs::is_symlink(path));
+        EXPECT_EQ(fs::read_symlink(path), c.linkText);
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(c.table)));
+        EXPECT_EQ(Read().scores[0], 5000);
+        EXPECT_EQ(GetFrom(c.table).size(), 180u);
+        for (const auto& entry : fs::directory_iterator(elsewhere)) {
+            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+        }
+    }
+}
+
+TEST_F(HiscoreFileTest, TheReplacementKeepsThePlayersPermissions) {
+    Put(BuildFile(kFullTable));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    Add("perm", 1000);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST_F(HiscoreFileTest, AFailedRenameLeavesNoTemporaryBehind) {
-    // The target is a non-empty folder: the temporary file is written, but
-    // cannot take its place.
+    // The target is a non-empty folder: nothing may take its place.
     fs::create_directory(path);
     std::ofstream(path + "/keep") << "x";
     hiscore::Records records = hiscore::EmptyRecords();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(hiscore::WriteFile(path.c_str(), records));
+    testing::internal::GetCapturedStderr();
     EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_EQ(Others(), std::vector<std::string>{});
 }
 
-TEST_F(HiscoreFileTest, AFullDiskLeavesTheOldFileIntact) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
+// A write that stops half way (the disk full, or a file size limit, which
+// stops root as well) leaves the old table and no temporary, and says so once.
+TEST_F(HiscoreFileTest, AWriteThatFailsHalfWayLeavesTheOldTableAndSaysSo) {
     const Bytes before = BuildFile(kFullTable);
     Put(before);
-    // The temporary file is a link to a device that refuses every write.
-    fs::create_symlink("/dev/full", path + ".tmp");
-    hiscore::Records records = Read();
-    hiscore::Insert(records, "lost", 1000);
-    EXPECT_FALSE(hiscore::WriteFile(path.c_str(), records));
+    const hiscore::Records records = Placed("lost", 1000);
+    // The message goes through a pipe: the size limit would cut a file short.
+    int said[2];
+    ASSERT_EQ(pipe(said), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(said[1], 2);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(hiscore::WriteFile(path.c_str(), records) ? 1 : 0);
+    }
+    close(said[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write was reported as done";
     EXPECT_EQ(Get(), before);
-}
-
-TEST_F(HiscoreFileTest, AStaleTemporaryFileIsReplaced) {
-    Put(BuildFile({}));
-    std::ofstream(path + ".tmp") << "left over from a crash";
-    Add("fresh", 3);
-    EXPECT_EQ(Get(), BuildFile({{"fresh", 3}}));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    std::string text;
+    char buffer[512];
+    for (ssize_t got; (got = read(said[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
+    close(said[0]);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_NE(text.find("cannot write"), std::string::npos) << text;
+    EXPECT_EQ(Others(), std::vector<std::string>{});
 }
 
 }  // namespace
