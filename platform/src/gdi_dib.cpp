@@ -1,8 +1,11 @@
 // Device-independent bitmaps: reading bitmap resources (LoadImageA), making
 // DIB sections, their colour tables, and reading their pixels.
+#include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "gdi_objects.h"
+#include "regular_file.h"
 #include "winerror.h"
 #include "layer_log.h"
 #include "libloaderapi.h"
@@ -17,6 +20,9 @@ namespace {
 // Larger pictures than this are taken for damaged headers, not pictures.
 constexpr long long kMaxSide = 32768;
 constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+// The largest bitmap file that could hold such a picture: 32 bits a pixel,
+// with room for the headers and a table.
+constexpr std::size_t kMaxFileBytes = static_cast<std::size_t>(kMaxPixels) * 4 + 4096;
 
 std::uint32_t Load32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -139,7 +145,7 @@ std::unique_ptr<Bitmap> MakeBitmap(const Header& header) {
 
 }  // namespace
 
-std::unique_ptr<Bitmap> ParsePackedDib(const std::uint8_t* data, std::size_t size) {
+std::unique_ptr<Bitmap> ParsePackedDib(const std::uint8_t* data, std::size_t size, std::size_t pixelsAt) {
     const char* who = "LoadImageA";
     if (!data || size < 4) return nullptr;
     const std::uint32_t headerSize = Load32(data);
@@ -183,12 +189,47 @@ std::unique_ptr<Bitmap> ParsePackedDib(const std::uint8_t* data, std::size_t siz
     for (DWORD i = 0; header.bitCount <= 8 && i < header.coloursUsed; ++i)
         std::memcpy(&bitmap->colours[i], data + offset + 4 * i, 4);
     offset += tableBytes;
+    if (pixelsAt != 0) {
+        if (pixelsAt < offset || pixelsAt > size) {
+            layer::LogLine("%s: pixels said to start at %zu, inside the header or past the data", who, pixelsAt);
+            return nullptr;
+        }
+        offset = pixelsAt;
+    }
     const std::size_t pixelBytes = static_cast<std::size_t>(bitmap->stride) * bitmap->height;
     if (size - offset < pixelBytes) {
         layer::LogLine("%s: pixels beyond the data (%zu bytes wanted, %zu there)", who, pixelBytes, size - offset);
         return nullptr;
     }
     bitmap->bits.assign(data + offset, data + offset + pixelBytes);
+    return bitmap;
+}
+
+std::unique_ptr<Bitmap> ReadBitmapFile(const char* fileName) {
+    constexpr std::size_t kFileHeader = 14;
+    std::vector<std::uint8_t> bytes;
+    if (!layer::ReadRegularFile(fileName, kMaxFileBytes, bytes)) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND
+                     : errno == EACCES ? ERROR_ACCESS_DENIED
+                                       : ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (bytes.size() < kFileHeader || bytes[0] != 'B' || bytes[1] != 'M') {
+        layer::LogLine("LoadImageA: \"%s\" is not a bitmap file", fileName);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    const std::uint32_t pixelsAt = Load32(bytes.data() + 10);
+    // An offset of 0 is taken to mean what a resource means: right after the
+    // colour table. Any other offset must point past the file header.
+    if (pixelsAt != 0 && pixelsAt <= kFileHeader) {
+        layer::LogLine("LoadImageA: \"%s\" says its pixels start at %u", fileName, pixelsAt);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    std::unique_ptr<Bitmap> bitmap =
+        ParsePackedDib(bytes.data() + kFileHeader, bytes.size() - kFileHeader, pixelsAt == 0 ? 0 : pixelsAt - kFileHeader);
+    if (!bitmap) SetLastError(ERROR_INVALID_PARAMETER);
     return bitmap;
 }
 
@@ -229,19 +270,26 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, 
         layer::Unimplemented("LoadImageA of icons and cursors", E_NOTIMPL);
         return nullptr;
     }
+    std::unique_ptr<Bitmap> bitmap;
     if (flags & LR_LOADFROMFILE) {
-        layer::Unimplemented("LoadImageA from a file", E_NOTIMPL);
-        return nullptr;
-    }
-    const HRSRC resource = FindResourceA(instance, name, RT_BITMAP);
-    if (!resource) return nullptr;
-    const HGLOBAL loaded = LoadResource(instance, resource);
-    const auto* data = static_cast<const std::uint8_t*>(LockResource(loaded));
-    const DWORD size = SizeofResource(instance, resource);
-    std::unique_ptr<Bitmap> bitmap = ParsePackedDib(data, size);
-    if (!bitmap) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
+        // The name is the file's path; the instance plays no part.
+        if (!name || IS_INTRESOURCE(name)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        bitmap = ReadBitmapFile(name);
+        if (!bitmap) return nullptr;
+    } else {
+        const HRSRC resource = FindResourceA(instance, name, RT_BITMAP);
+        if (!resource) return nullptr;
+        const HGLOBAL loaded = LoadResource(instance, resource);
+        const auto* data = static_cast<const std::uint8_t*>(LockResource(loaded));
+        const DWORD size = SizeofResource(instance, resource);
+        bitmap = ParsePackedDib(data, size);
+        if (!bitmap) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
     }
     if ((width != 0 && width != bitmap->width) || (height != 0 && height != bitmap->height)) {
         layer::Unimplemented("LoadImageA with a size other than the bitmap's own", E_NOTIMPL);

@@ -82,8 +82,15 @@ void Destroy(Object* object);
 
 // Builds a bitmap from a packed device-independent bitmap: an info header,
 // the colour masks and table, then the pixels. Every size and count is
-// checked against `size`; anything out of range is refused with null.
-std::unique_ptr<Bitmap> ParsePackedDib(const std::uint8_t* data, std::size_t size);
+// checked against `size`; anything out of range is refused with null. A
+// bitmap file says where its pixels start (`pixelsAt`, counted from the info
+// header); 0 means right after the colour table, as in a resource.
+std::unique_ptr<Bitmap> ParsePackedDib(const std::uint8_t* data, std::size_t size, std::size_t pixelsAt = 0);
+
+// The bitmap in a .bmp file: the 14-byte file header, then a packed DIB. Only
+// a regular file is read (a FIFO or device is refused without waiting on it);
+// null with the Windows error code set on failure.
+std::unique_ptr<Bitmap> ReadBitmapFile(const char* fileName);
 
 // Reads pixel (x, y), counted from the top, as 0x00RRGGBB.
 std::uint32_t ReadPixel(const Bitmap& bitmap, int x, int y);

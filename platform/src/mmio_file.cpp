@@ -1,6 +1,5 @@
 #include "mmio_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <unordered_set>
 
 #include "layer_log.h"
+#include "regular_file.h"
 #include "winerror.h"
 
 namespace layer {
@@ -102,13 +102,7 @@ MmioFile* MmioFile::Open(const char* fileName, const MMIOINFO* info, DWORD flags
             error = MMIOERR_CANNOTWRITE;
             return nullptr;
         }
-        int fd = ::open(fileName, O_RDONLY | O_CLOEXEC);
-        struct stat info_;
-        if (fd >= 0 && (::fstat(fd, &info_) != 0 || !S_ISREG(info_.st_mode))) {
-            ::close(fd);
-            fd = -1;
-            errno = EISDIR;
-        }
+        const int fd = OpenRegularFile(fileName);
         if (fd < 0) {
             error = errno == EACCES ? MMIOERR_ACCESSDENIED
                     : errno == ENOENT ? MMIOERR_FILENOTFOUND

@@ -723,10 +723,15 @@ def scenario_sound(run):
     check(loud(data[title_bytes:]), "silence in the instructions")
 
 
-def failing_start(remove=None, env=None, message=None):
+def failing_start(remove=None, env=None, message=None, fifo=None):
     def scenario(run):
         if remove:
             os.remove(os.path.join(run.folder, remove))
+        if fifo:
+            # Opening a FIFO for reading waits for a writer: the game must
+            # refuse it at once rather than hang at start-up.
+            os.remove(os.path.join(run.folder, fifo))
+            os.mkfifo(os.path.join(run.folder, fifo))
         run.env.update(env or {})
         run.start()
         code = run.program.wait_exit(30)
@@ -758,6 +763,8 @@ SCENARIOS = {
     "sound": scenario_sound,
     "no_hiscores": failing_start(remove="hiscores.zk", message="Failed to load hiscore table."),
     "no_music": failing_start(remove="music.zk", message="Failed to load music buffer."),
+    "fifo_hiscores": failing_start(fifo="hiscores.zk", message="Failed to load hiscore table."),
+    "fifo_music": failing_start(fifo="music.zk", message="Failed to load music buffer."),
     "no_audio_device": scenario_no_audio_device,
 }
 

@@ -1,13 +1,21 @@
 // Bitmap resources through LoadImageA (a packed DIB: info header, masks,
 // colours, pixels), what GetObjectA says of them, StretchBlt onto a surface's
 // DC, and the bounds checks of the bitmap reader.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "display_fixture.h"
 #include "winlayer_resources.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // A packed DIB as a resource stores it (no file header).
 struct Dib {
@@ -222,6 +230,89 @@ TEST_F(DisplayTest, BrokenBitmapsAreRefused) {
         ++id;
     }
     EXPECT_EQ(Load(799), nullptr) << "no such resource";
+}
+
+namespace {
+
+// A .bmp file: the 14-byte file header, then the packed DIB; `gap` bytes of
+// nothing between the colour table and the pixels, as the header's offset says.
+std::vector<std::uint8_t> BitmapFile(const Dib& dib, std::size_t gap = 0) {
+    Dib header = dib;
+    header.pixels.clear();
+    std::vector<std::uint8_t> out = {'B', 'M'};
+    const std::size_t pixelsAt = 14 + header.Bytes().size() + gap;
+    const std::uint32_t fields[3] = {static_cast<std::uint32_t>(pixelsAt + dib.pixels.size()), 0,
+                                     static_cast<std::uint32_t>(pixelsAt)};
+    const auto* f = reinterpret_cast<const std::uint8_t*>(fields);
+    out.insert(out.end(), f, f + 12);
+    const std::vector<std::uint8_t> packed = header.Bytes();
+    out.insert(out.end(), packed.begin(), packed.end());
+    out.insert(out.end(), gap, 0xEE);
+    out.insert(out.end(), dib.pixels.begin(), dib.pixels.end());
+    return out;
+}
+
+HBITMAP LoadFile(const std::string& path) {
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                           LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+}  // namespace
+
+// Bitmaps from files read like resources, wherever the header says the
+// pixels are; anything but a regular bitmap file is refused, and a FIFO or a
+// device without waiting on it (the alarm turns a hang into a failure).
+TEST_F(DisplayTest, BitmapsFromFiles) {
+    const fs::path folder = fs::temp_directory_path() / ("zarnok_bmp_" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    auto put = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream out(folder / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return (folder / name).string();
+    };
+    for (std::size_t gap : {0u, 6u}) {
+        SCOPED_TRACE(gap);
+        HBITMAP bitmap = LoadFile(put("eight.bmp", BitmapFile(EightBit(), gap)));
+        ASSERT_NE(bitmap, nullptr);
+        IDirectDrawSurface7* surface = Make(4, 2, 0);
+        ASSERT_TRUE(CopyOnto(surface, bitmap, 4, 2, 4, 2));
+        EXPECT_EQ(Pixels(surface), (std::vector<std::uint16_t>{0xF800, 0x07E0, 0x001F, 0xF800,  //
+                                                               0x001F, 0x001F, 0x07E0, 0x07E0}));
+        EXPECT_TRUE(DeleteObject(bitmap));
+    }
+
+    std::vector<std::uint8_t> notBm = BitmapFile(EightBit());
+    notBm[0] = 'X';
+    std::vector<std::uint8_t> offsetInHeader = BitmapFile(EightBit());
+    offsetInHeader[10] = 20;
+    std::vector<std::uint8_t> offsetPastEnd = BitmapFile(EightBit());
+    offsetPastEnd[11] = 0x10;
+    ASSERT_EQ(mkfifo((folder / "fifo.bmp").c_str(), 0600), 0);
+    fs::create_directory(folder / "folder.bmp");
+    struct Case {
+        const char* what;
+        std::string path;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"a missing file", (folder / "missing.bmp").string(), ERROR_FILE_NOT_FOUND},
+        {"a FIFO", (folder / "fifo.bmp").string(), ERROR_INVALID_PARAMETER},
+        {"a folder", (folder / "folder.bmp").string(), ERROR_INVALID_PARAMETER},
+        {"a device", "/dev/zero", ERROR_INVALID_PARAMETER},
+        {"not a bitmap file", put("x.bmp", notBm), ERROR_INVALID_PARAMETER},
+        {"pixels inside the header", put("h.bmp", offsetInHeader), ERROR_INVALID_PARAMETER},
+        {"pixels past the end", put("e.bmp", offsetPastEnd), ERROR_INVALID_PARAMETER},
+        {"only a file header", put("s.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), ERROR_INVALID_PARAMETER},
+    };
+    alarm(10);
+    for (const Case& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(LoadFile(c.path), nullptr) << c.what;
+        EXPECT_EQ(GetLastError(), c.error) << c.what;
+    }
+    alarm(0);
+    EXPECT_EQ(LoadImageA(nullptr, MAKEINTRESOURCEA(700), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+    fs::remove_all(folder);
 }
 
 TEST_F(DisplayTest, CreateDIBSectionAndBitfields) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "riff_builder.h"
@@ -204,8 +205,21 @@ TEST(Mmio, RefusesWhatItCannotOpen) {
     std::memset(&info, 0, sizeof(info));
     EXPECT_EQ(mmioOpenA(missing, &info, MMIO_READ), nullptr);
     EXPECT_EQ(info.wErrorRet, static_cast<UINT>(MMIOERR_FILENOTFOUND));
+    // Nothing but a regular file, and no wait on a FIFO or device: the
+    // alarm turns a hang into a failure.
+    char fifo[] = "mmio_test_fifo.wav";
+    std::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo, 0600), 0);
     char folder[] = ".";
-    EXPECT_EQ(mmioOpenA(folder, nullptr, MMIO_READ), nullptr);
+    char device[] = "/dev/zero";
+    alarm(10);
+    for (char* odd : {folder, fifo, device}) {
+        std::memset(&info, 0, sizeof(info));
+        EXPECT_EQ(mmioOpenA(odd, &info, MMIO_READ | MMIO_ALLOCBUF), nullptr) << odd;
+        EXPECT_EQ(info.wErrorRet, static_cast<UINT>(MMIOERR_CANNOTOPEN)) << odd;
+    }
+    alarm(0);
+    std::remove(fifo);
 
     // A memory file needs memory, unless it may allocate its own.
     std::memset(&info, 0, sizeof(info));
