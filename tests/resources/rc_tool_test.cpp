@@ -3,6 +3,10 @@
 // source and a depfile that names every file it read.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,7 +33,11 @@ protected:
     // Runs the tool on `script`; returns its exit status, its stderr in `messages`.
     int Run(const std::string& script, std::string& messages) {
         std::ofstream(dir_ / "s.rc") << script;
-        std::string command = std::string("\"") + RC_TOOL + "\" \"" + (dir_ / "s.rc").string() + "\" \"" +
+        return RunOn(dir_ / "s.rc", messages);
+    }
+    // The time limit turns a read without end into a failure.
+    int RunOn(const fs::path& script, std::string& messages) {
+        std::string command = std::string("timeout 30 \"") + RC_TOOL + "\" \"" + script.string() + "\" \"" +
                               (dir_ / "out.cpp").string() + "\" \"" + (dir_ / "out.d").string() + "\" 2> \"" +
                               (dir_ / "err.txt").string() + "\"";
         int status = std::system(command.c_str());
@@ -77,6 +85,42 @@ TEST_F(RcTool, RefusesMalformedScripts) {
         EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
         EXPECT_NE(messages.find("error"), std::string::npos) << messages;
     }
+}
+
+// A name that is not a regular file is refused with one line naming the
+// script line and status 1: no abort, no wait on a FIFO, no read without end.
+TEST_F(RcTool, RefusesNamesThatAreNotRegularFiles) {
+    using namespace std::string_literals;
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    fs::create_directory(dir_ / "folder");
+    struct Case {
+        std::string script;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"1 RCDATA \".\"\n", "s.rc:1: \".\" is a folder, not a file"},
+        {"\n1 BITMAP \"folder\"\n", "s.rc:2: \"folder\" is a folder, not a file"},
+        {"1 RCDATA \"\"\n", "s.rc:1: empty file name"},
+        {"1 RCDATA \"a\\0b\"\n", "s.rc:1: \"a\\0b\": a file name cannot hold a NUL byte"},
+        {"1 RCDATA \"a\0b\"\n"s, "s.rc:1: \"a\\0b\": a file name cannot hold a NUL byte"},
+        {"1 RCDATA \"/dev/zero\"\n", "s.rc:1: \"/dev/zero\" is not a regular file"},
+        {"1 WAVE \"fifo\"\n", "s.rc:1: \"fifo\" is not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        std::string messages;
+        const int status = Run(c.script, messages);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << messages;
+        EXPECT_EQ(messages.rfind("zarnok_rc: error: ", 0), 0u) << messages;
+        EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
+    }
+    std::string messages;
+    const int status = RunOn(dir_ / "folder", messages);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << messages;
+    EXPECT_NE(messages.find("the resource script \"" + (dir_ / "folder").string() + "\" is a folder, not a file"), std::string::npos) << messages;
 }
 
 TEST_F(RcTool, WritesSourceAndDepfileForAGoodScript) {

@@ -1,11 +1,15 @@
 #include "rc_script.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -24,6 +28,53 @@ struct Token {
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
+}
+
+// A file name as messages show it: in quotes, with anything that would break
+// the one line of a message (a NUL, a line end) written as an escape.
+std::string Quote(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '\0') out += "\\0";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out + "\"";
+}
+
+// Resources are embedded in the program; anything larger is not a resource.
+constexpr off_t kMaxFileBytes = 64 * 1024 * 1024;
+
+// Reads a regular file whole. A folder, FIFO, socket or device is refused
+// without waiting on it (opening a FIFO would wait for a writer, and a device
+// may never end); `reason` then says why, naming the file as `shown`.
+bool ReadRegularFile(const std::string& path, const std::string& shown, std::vector<std::uint8_t>& data,
+                     std::string& reason) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        reason = "cannot open " + shown + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0) reason = "cannot examine " + shown + ": " + std::strerror(errno);
+    else if (S_ISDIR(info.st_mode)) reason = shown + " is a folder, not a file";
+    else if (!S_ISREG(info.st_mode)) reason = shown + " is not a regular file";
+    else if (info.st_size > kMaxFileBytes) reason = shown + " is larger than 64 MiB";
+    if (reason.empty()) {
+        data.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (got < data.size()) {
+            const ssize_t part = ::read(fd, data.data() + got, data.size() - got);
+            if (part < 0 && errno == EINTR) continue;
+            if (part < 0) reason = "cannot read " + shown + ": " + std::strerror(errno);
+            if (part <= 0) break;
+            got += static_cast<std::size_t>(part);
+        }
+        data.resize(got);
+    }
+    ::close(fd);
+    return reason.empty();
 }
 
 class Lexer {
@@ -239,13 +290,7 @@ public:
         folder_ = std::filesystem::path(path_).parent_path();
     }
 
-    bool Run(std::string& error) {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) {
-            error = path_ + ": cannot open the resource script";
-            return false;
-        }
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bool Run(const std::string& text, std::string& error) {
         if (!Lexer(text, path_).Run(tokens_, error)) return false;
         while (Peek().kind != TokenKind::End) {
             if (!Statement(error)) return false;
@@ -343,11 +388,12 @@ private:
     }
 
     bool ReadFile(std::string& error, int line, const std::string& name, std::vector<std::uint8_t>& data) {
+        if (name.empty()) return Fail(error, line, "empty file name");
+        if (name.find('\0') != std::string::npos) return Fail(error, line, Quote(name) + ": a file name cannot hold a NUL byte");
         std::filesystem::path p = std::filesystem::path(name);
         if (p.is_relative()) p = folder_ / p;
-        std::ifstream in(p, std::ios::binary);
-        if (!in) return Fail(error, line, "cannot open \"" + name + "\"");
-        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::string reason;
+        if (!ReadRegularFile(p.string(), Quote(name), data, reason)) return Fail(error, line, reason);
         out_.dependencies.push_back(std::filesystem::absolute(p).lexically_normal().string());
         return true;
     }
@@ -495,7 +541,14 @@ private:
 
 bool CompileScript(const std::string& path, CompiledScript& out, std::string& error) {
     out = CompiledScript{};
-    return Compiler(path, out).Run(error);
+    std::vector<std::uint8_t> bytes;
+    if (!ReadRegularFile(path, "the resource script " + Quote(path), bytes, error)) return false;
+    return CompileScriptText(std::string(bytes.begin(), bytes.end()), path, out, error);
+}
+
+bool CompileScriptText(const std::string& text, const std::string& path, CompiledScript& out, std::string& error) {
+    out = CompiledScript{};
+    return Compiler(path, out).Run(text, error);
 }
 
 }  // namespace rc

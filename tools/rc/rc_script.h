@@ -32,8 +32,13 @@ struct CompiledScript {
 };
 
 // Compiles the script at `path`; files named in it are relative to its folder.
-// On failure returns false with a "file:line: message" in `error`.
+// On failure returns false with a "file:line: message" in `error`. A file
+// that is not a regular file (a folder, FIFO, socket or device), or whose
+// name is empty or holds a NUL byte, is refused that way too, never read.
 bool CompileScript(const std::string& path, CompiledScript& out, std::string& error);
+
+// The same for script text already in memory, as if read from `path`.
+bool CompileScriptText(const std::string& text, const std::string& path, CompiledScript& out, std::string& error);
 
 // Windows' resource type numbers used by the compiler.
 constexpr std::uint16_t kRtIcon = 3;
