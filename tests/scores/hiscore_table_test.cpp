@@ -3,6 +3,8 @@
 // through the clipped box.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -138,8 +140,20 @@ TEST_F(HiscoreTableTest, AScoreThatEarnsNoPlaceTouchesNothing) {
 TEST_F(HiscoreTableTest, AFailedWriteShowsTheOldTable) {
     HiscoreTable table;
     ASSERT_TRUE(table.LoadFromFile(path.c_str()));
-    fs::create_directory(path + ".tmp");  // the temporary file cannot be made
-    EXPECT_FALSE(table.AddEntry("lost", 5000, path.c_str()));
+    // A file size limit stops the write half way, as a full disk would, and
+    // stops root as well. Only the soft limit moves, so it can be put back.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{100, before.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    testing::internal::CaptureStderr();
+    const bool added = table.AddEntry("lost", 5000, path.c_str());
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_FALSE(added);
+    EXPECT_NE(said.find("not saved"), std::string::npos) << said;
     EXPECT_EQ(FileBytes(), BuildFile());
     EXPECT_EQ(table.Name(0), Padded("alice"));
     EXPECT_EQ(table.Score(0), 900);
