@@ -30,17 +30,24 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// A file name as messages show it: in quotes, with anything that would break
-// the one line of a message (a NUL, a line end) written as an escape.
-std::string Quote(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
+// Text as messages show it, in quotes, with anything that would break the
+// one line of a message (a NUL, a line end, any control character) written
+// as an escape.
+std::string Quote(const std::string& text, char mark = '"') {
+    std::string out(1, mark);
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
         if (c == '\0') out += "\\0";
         else if (c == '\n') out += "\\n";
         else if (c == '\r') out += "\\r";
-        else out += c;
+        else if (c == '\t') out += "\\t";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else out += c;
     }
-    return out + "\"";
+    return out + mark;
 }
 
 // Resources are embedded in the program; anything larger is not a resource.
@@ -155,7 +162,7 @@ private:
             token.text = text_.substr(start, pos_ - start);
             return true;
         }
-        return Fail(error, std::string("unexpected character '") + c + "'");
+        return Fail(error, "unexpected character " + Quote(std::string(1, c), '\''));
     }
 
     bool Single(Token& token, TokenKind kind) {
@@ -223,7 +230,7 @@ private:
                 case '\\': out.push_back('\\'); break;
                 case '"': out.push_back('"'); break;
                 case '0': out.push_back('\0'); break;
-                default: return Fail(error, std::string("unknown escape '\\") + e + "' in string");
+                default: return Fail(error, "unknown escape " + Quote(std::string("\\") + e, '\'') + " in string");
             }
         }
         token.kind = TokenKind::String;
@@ -314,8 +321,8 @@ private:
     static std::string Describe(const Token& t) {
         switch (t.kind) {
             case TokenKind::End: return "end of file";
-            case TokenKind::String: return "string \"" + t.text + "\"";
-            default: return "'" + t.text + "'";
+            case TokenKind::String: return "string " + Quote(t.text);
+            default: return Quote(t.text, '\'');
         }
     }
     bool IsWord(const Token& t, const char* word) const { return t.kind == TokenKind::Word && Upper(t.text) == word; }
@@ -456,13 +463,13 @@ private:
     bool AddBitmap(std::string& error, int line, const std::string& file, const ResourceKey& name,
                    const std::vector<std::uint8_t>& data) {
         if (data.size() < 14 + 12 || data[0] != 'B' || data[1] != 'M')
-            return Fail(error, line, "\"" + file + "\" is not a BMP file");
+            return Fail(error, line, Quote(file) + " is not a BMP file");
         std::uint32_t headerSize = ReadLe(data, 14, 4);
         if (headerSize < 12 || 14 + headerSize > data.size())
-            return Fail(error, line, "\"" + file + "\" has a malformed bitmap header");
+            return Fail(error, line, Quote(file) + " has a malformed bitmap header");
         std::uint32_t offset = ReadLe(data, 10, 4);
         if (offset > data.size() || offset < 14 + headerSize)
-            return Fail(error, line, "\"" + file + "\" has a pixel offset outside the file");
+            return Fail(error, line, Quote(file) + " has a pixel offset outside the file");
         return Add(error, line, ResourceKey::Number(kRtBitmap), name,
                    std::vector<std::uint8_t>(data.begin() + 14, data.end()));
     }
@@ -472,11 +479,11 @@ private:
     bool AddIcon(std::string& error, int line, const std::string& file, const ResourceKey& name,
                  const std::vector<std::uint8_t>& data) {
         if (data.size() < 6 || ReadLe(data, 0, 2) != 0 || ReadLe(data, 2, 2) != 1)
-            return Fail(error, line, "\"" + file + "\" is not an icon file");
+            return Fail(error, line, Quote(file) + " is not an icon file");
         std::uint32_t count = ReadLe(data, 4, 2);
-        if (count == 0) return Fail(error, line, "\"" + file + "\" holds no images");
+        if (count == 0) return Fail(error, line, Quote(file) + " holds no images");
         if (6 + 16 * static_cast<std::size_t>(count) > data.size())
-            return Fail(error, line, "\"" + file + "\" has a truncated directory");
+            return Fail(error, line, Quote(file) + " has a truncated directory");
         std::vector<std::uint8_t> group;
         PutWord(group, 0);
         PutWord(group, 1);
@@ -487,7 +494,7 @@ private:
             std::uint32_t bytes = ReadLe(data, entry + 8, 4);
             std::uint32_t offset = ReadLe(data, entry + 12, 4);
             if (bytes == 0 || offset > data.size() || bytes > data.size() - offset)
-                return Fail(error, line, "\"" + file + "\" image " + std::to_string(i) + " lies outside the file");
+                return Fail(error, line, Quote(file) + " image " + std::to_string(i) + " lies outside the file");
             if (nextIconId_ == 0xFFFF) return Fail(error, line, "too many icon images");
             std::uint16_t iconId = nextIconId_++;
             // GRPICONDIRENTRY: the ICONDIRENTRY's first 12 bytes, then the image's id.
