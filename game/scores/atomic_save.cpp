@@ -224,8 +224,15 @@ bool ReplaceAt(const Place& place, const unsigned char* bytes, std::size_t size,
         return false;
     }
     bool ok = true;
-    // The replacement keeps the permissions the player gave the old file.
-    if (exists && fchmod(fd, old.st_mode & 07777) != 0) {
+    // The replacement keeps the owner and permissions of the old file. Only
+    // root can hand a file back to its owner, and must, or a save run as root
+    // would take the player's table from them; for anyone else the owner is
+    // already right, or beyond their power to set.
+    if (exists && fchown(fd, old.st_uid, old.st_gid) != 0 && geteuid() == 0) {
+        failure = Reason("cannot give back", temporary, errno);
+        ok = false;
+    }
+    if (ok && exists && fchmod(fd, old.st_mode & 07777) != 0) {
         failure = Reason("cannot set the permissions of", temporary, errno);
         ok = false;
     }

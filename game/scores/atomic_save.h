@@ -14,7 +14,8 @@ bool IsTemporaryOf(const std::string& name, const std::string& candidate);
 
 // Puts `bytes` in place of the file: into a fresh temporary beside it, flushed
 // to the disk, then renamed over it. When the name is a symbolic link, the
-// file it leads to is replaced and the link stays. Temporaries of earlier
+// file it leads to is replaced and the link stays (off Windows, where players
+// link their files; on Windows a link is replaced like a file). Temporaries of earlier
 // saves that were killed are removed first. False with the reason in
 // `failure` when any step fails; the old file is then untouched and no
 // temporary of this save is left.

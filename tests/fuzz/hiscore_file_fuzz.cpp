@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "scores/hiscore_file.h"
@@ -28,14 +29,16 @@ void Require(bool condition, const char* what) {
     std::abort();
 }
 
+// Never destroyed, so that the clean-up at exit can still name it.
 const std::string& Folder() {
-    static const std::string folder = [] {
+    static const std::string* folder = [] {
         const char* shm = "/dev/shm";
         std::string pattern = std::string(access(shm, W_OK) == 0 ? shm : "/tmp") + "/zarnok_hiscore_fuzz_XXXXXX";
         Require(mkdtemp(pattern.data()) != nullptr, "no scratch folder");
-        return pattern;
+        std::atexit([] { std::filesystem::remove_all(Folder()); });
+        return new std::string(pattern);
     }();
-    return folder;
+    return *folder;
 }
 
 int EntriesIn(const std::string& folder) {

@@ -15,16 +15,18 @@
 
 namespace {
 
+// Never destroyed, so that the clean-up at exit can still name it.
 const std::string& Folder() {
-    static const std::string folder = [] {
+    static const std::string* folder = [] {
         std::string pattern = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
                               "/zarnok_rc_fuzz_XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        std::atexit([] { std::filesystem::remove_all(Folder()); });
         for (const char* name : {"tiny.bmp", "tiny.ico", "tiny.wav"})
             std::filesystem::copy_file(std::filesystem::path(FIXTURE_DIR) / name, std::filesystem::path(pattern) / name);
-        return pattern;
+        return new std::string(pattern);
     }();
-    return folder;
+    return *folder;
 }
 
 }  // namespace

@@ -346,11 +346,19 @@ TEST_F(HiscoreFileTest, ASymbolicLinkStaysAndTheFileItLeadsToIsReplaced) {
     }
 }
 
-TEST_F(HiscoreFileTest, TheReplacementKeepsThePlayersPermissions) {
+TEST_F(HiscoreFileTest, TheReplacementKeepsThePlayersOwnerAndPermissions) {
     Put(BuildFile(kFullTable));
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Run as root, a save must hand the file back to the player who owns it.
+    const uid_t player = geteuid() == 0 ? 65534 : geteuid();
+    const gid_t group = geteuid() == 0 ? 65534 : getegid();
+    ASSERT_EQ(chown(path.c_str(), player, group), 0);
     Add("perm", 1000);
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, player);
+    EXPECT_EQ(info.st_gid, group);
 }
 
 TEST_F(HiscoreFileTest, AFailedRenameLeavesNoTemporaryBehind) {
