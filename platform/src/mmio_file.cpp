@@ -23,13 +23,16 @@ namespace {
 // than allocated.
 constexpr LONG kMaxIoBuffer = 16 * 1024 * 1024;
 
+// Never destroyed: a program's static objects may close their files while
+// the process exits, after statics made later than theirs (this registry,
+// made at the first open) are gone.
 std::mutex& RegistryLock() {
-    static std::mutex lock;
-    return lock;
+    static std::mutex* lock = new std::mutex;
+    return *lock;
 }
 std::unordered_set<MmioFile*>& Registry() {
-    static std::unordered_set<MmioFile*> files;
-    return files;
+    static auto* files = new std::unordered_set<MmioFile*>;
+    return *files;
 }
 
 }  // namespace
