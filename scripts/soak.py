@@ -25,6 +25,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # no compiled copy of the e2e driver left in the checkout
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from zarnok_e2e import TABLE, XServer, hiscore_bytes  # noqa: E402
 
