@@ -59,32 +59,6 @@ TEST(Present, FlipShowsTheBackBufferInTheWindow) {
     EXPECT_EQ(dd->Release(), 0u);
 }
 
-// --window reaches the layer as WINLAYER_WINDOWED=1: the first frame is shown
-// in a window, and Alt+Enter still switches to full screen.
-TEST(Present, AProgramStartedWindowedShowsItsFirstFrameInAWindow) {
-    setenv("WINLAYER_WINDOWED", "1", 1);
-    TestWindow window;
-    IDirectDraw7* dd = nullptr;
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
-    ASSERT_EQ(dd->SetCooperativeLevel(window.handle(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-    ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    desc.dwBackBufferCount = 1;
-    IDirectDrawSurface7* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
-    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    EXPECT_TRUE(seam::DisplayWindowed());
-    seam::PushKey(window.handle(), SDLK_RETURN, SDL_SCANCODE_RETURN, true, false, KMOD_LALT);
-    Drain();
-    EXPECT_FALSE(seam::DisplayWindowed());
-    unsetenv("WINLAYER_WINDOWED");
-    EXPECT_EQ(primary->Release(), 0u);
-    EXPECT_EQ(dd->Release(), 0u);
-}
-
 namespace {
 
 // A full-screen 800 x 600 flipping chain in a test window.
@@ -124,6 +98,23 @@ protected:
     IDirectDrawSurface7* primary = nullptr;
     IDirectDrawSurface7* back = nullptr;
 };
+
+}  // namespace
+
+// --window reaches the layer as WINLAYER_WINDOWED=1, read when the first frame
+// binds the window: that frame is shown in a window, and Alt+Enter still
+// switches to full screen.
+TEST_F(PresentedChain, AProgramStartedWindowedShowsItsFirstFrameInAWindow) {
+    setenv("WINLAYER_WINDOWED", "1", 1);
+    Show(std::vector<std::uint16_t>(800 * 600, 0x07E0));
+    unsetenv("WINLAYER_WINDOWED");
+    EXPECT_TRUE(seam::DisplayWindowed());
+    seam::PushKey(window.handle(), SDLK_RETURN, SDL_SCANCODE_RETURN, true, false, KMOD_LALT);
+    Drain();
+    EXPECT_FALSE(seam::DisplayWindowed());
+}
+
+namespace {
 
 // The one shown SDL window of the process (the layer's test window).
 SDL_Window* ShownSdlWindow() {

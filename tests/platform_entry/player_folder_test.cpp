@@ -124,7 +124,7 @@ TEST_F(PlayerFolder, BadPlacesAreRefusedWithTheirReasonAndLeftAsTheyWere) {
     }
 }
 
-// A full disk while the seed is copied leaves no part of it behind: the next
+// A full disk while the shipped table is copied leaves no part of it behind: the next
 // start copies it whole.
 TEST_F(PlayerFolder, AFullDiskLeavesNoHalfCopiedTable) {
     std::signal(SIGXFSZ, SIG_IGN);
