@@ -383,4 +383,27 @@ void DrawSparkle(Canvas& c, const Place& at, float cx, float cy, float size, flo
     c.Draw(at, star, RadialGradient(cx, cy, size, Hex(0xFFFFFF), Hex(0xA8E8FF)), Hex(0x4060B0), Line(at) * 0.6f);
 }
 
+std::unique_ptr<Canvas> WandererFace(int size, int supersample, int outline) {
+    const int k = supersample;
+    Canvas big(size * k, size * k);
+    // The face spans about x 4..90 and y 8..98 of its frame.
+    const float scale = static_cast<float>(size * k) / 92.f;
+    DrawWanderer(big, Place{-3 * scale, -6 * scale, scale}, outline, false);
+    auto c = std::make_unique<Canvas>(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int dy = 0; dy < k; ++dy)
+                for (int dx = 0; dx < k; ++dx) {
+                    const Pixel& p = big.At(x * k + dx, y * k + dy);
+                    r += p.r * p.a;
+                    g += p.g * p.a;
+                    b += p.b * p.a;
+                    a += p.a;
+                }
+            if (a > 0) c->At(x, y) = {r / a, g / a, b / a, a / static_cast<float>(k * k)};
+        }
+    return c;
+}
+
 }  // namespace art

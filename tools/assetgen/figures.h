@@ -2,6 +2,8 @@
 // drawing serves a sprite frame, the title picture and the icon.
 #pragma once
 
+#include <memory>
+
 #include "canvas.h"
 
 namespace art {
@@ -36,5 +38,9 @@ void DrawPint(Canvas& c, const Place& at);
 void DrawSpectre(Canvas& c, const Place& at);
 // A four-pointed sparkle.
 void DrawSparkle(Canvas& c, const Place& at, float cx, float cy, float size, float turn = 0);
+// The Wanderer's face filling a size x size picture, drawn `supersample` times
+// as large with the given outline level and averaged down, so that small
+// pictures keep their features.
+std::unique_ptr<Canvas> WandererFace(int size, int supersample, int outline);
 
 }  // namespace art

@@ -24,30 +24,6 @@ constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 // Below this the face is drawn for the grid rather than scaled.
 constexpr int kSmallestScaledIcon = 48;
 
-// The sprite's face, drawn k times over and averaged down.
-std::unique_ptr<Canvas> ScaledFace(int size) {
-    constexpr int k = 2;
-    Canvas big(size * k, size * k);
-    // The face spans about x 4..90 and y 8..98 of its 100 x 100 frame.
-    const float scale = static_cast<float>(size * k) / 92.f;
-    DrawWanderer(big, Place{-3 * scale, -6 * scale, scale}, 2, false);
-    auto c = std::make_unique<Canvas>(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            float r = 0, g = 0, b = 0, a = 0;
-            for (int dy = 0; dy < k; ++dy)
-                for (int dx = 0; dx < k; ++dx) {
-                    const Pixel& p = big.At(x * k + dx, y * k + dy);
-                    r += p.r * p.a;
-                    g += p.g * p.a;
-                    b += p.b * p.a;
-                    a += p.a;
-                }
-            if (a > 0) c->At(x, y) = {r / a, g / a, b / a, a / static_cast<float>(k * k)};
-        }
-    return c;
-}
-
 // The small face, designed on a 16-unit grid and laid on whole pixels at
 // every small size: each feature is at least a pixel across, and outlines
 // are exactly one pixel wide.
@@ -104,7 +80,7 @@ bool MakeDesktopIcons(const std::string& resDir) {
     bool ok = !error;
     for (int size : kIconSizes) {
         std::fprintf(stderr, "  icon %dx%d\n", size, size);
-        auto icon = size < kSmallestScaledIcon ? GridFace(size) : ScaledFace(size);
+        auto icon = size < kSmallestScaledIcon ? GridFace(size) : WandererFace(size, 2, 2);
         ok = WriteIconPng(dir + "/zarnok-" + std::to_string(size) + ".png", *icon) && ok;
     }
     return ok;

@@ -442,26 +442,7 @@ std::unique_ptr<Canvas> Instructions() {
 std::unique_ptr<Canvas> IconCanvas(int size) {
     // The smallest icon is drawn twice as large and averaged down, so its
     // features do not drown in outlines.
-    const int k = size >= 32 ? 1 : 2;
-    Canvas big(size * k, size * k);
-    // The face spans about x 4..90 and y 8..98 of its frame.
-    float scale = static_cast<float>(size * k) / 92.f;
-    DrawWanderer(big, Place{-3 * scale, -6 * scale, scale}, size <= 16 ? 3 : 2, false);
-    auto c = std::make_unique<Canvas>(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            float r = 0, g = 0, b = 0, a = 0;
-            for (int dy = 0; dy < k; ++dy)
-                for (int dx = 0; dx < k; ++dx) {
-                    const Pixel& p = big.At(x * k + dx, y * k + dy);
-                    r += p.r * p.a;
-                    g += p.g * p.a;
-                    b += p.b * p.a;
-                    a += p.a;
-                }
-            if (a > 0) c->At(x, y) = {r / a, g / a, b / a, a / static_cast<float>(k * k)};
-        }
-    return c;
+    return WandererFace(size, size >= 32 ? 1 : 2, size <= 16 ? 3 : 2);
 }
 
 // ---- contact sheet ----
