@@ -98,3 +98,15 @@ void TestWindow::Activate(bool active) {
     seam::PushFocus(window_, active);
     Drain();
 }
+
+void StartFullScreenChain(HWND window, IDirectDraw7** dd, IDirectDrawSurface7** primary) {
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(dd), IID_IDirectDraw7, nullptr), DD_OK);
+    ASSERT_EQ((*dd)->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ((*dd)->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    desc.dwBackBufferCount = 1;
+    ASSERT_EQ((*dd)->CreateSurface(&desc, primary, nullptr), DD_OK);
+}

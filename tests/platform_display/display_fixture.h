@@ -44,3 +44,7 @@ private:
 
 // Takes every waiting message through its window procedure.
 void Drain();
+
+// A DirectDraw object in exclusive 800 x 600 x 16 mode on `window`, and the
+// primary of its flipping chain with one back buffer, as a game starts.
+void StartFullScreenChain(HWND window, IDirectDraw7** dd, IDirectDrawSurface7** primary);

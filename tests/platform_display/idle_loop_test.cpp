@@ -18,15 +18,7 @@ class IdleLoop : public ::testing::Test {
 protected:
     void SetUp() override {
         seam::SleepWhenIdle(true);
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
-        ASSERT_EQ(dd->SetCooperativeLevel(window.handle(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-        ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        desc.dwBackBufferCount = 1;
-        ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+        ASSERT_NO_FATAL_FAILURE(StartFullScreenChain(window.handle(), &dd, &primary));
     }
     void TearDown() override {
         seam::SleepWhenIdle(false);

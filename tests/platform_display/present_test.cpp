@@ -13,16 +13,8 @@
 TEST(Present, FlipShowsTheBackBufferInTheWindow) {
     TestWindow window;
     IDirectDraw7* dd = nullptr;
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
-    ASSERT_EQ(dd->SetCooperativeLevel(window.handle(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-    ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    desc.dwBackBufferCount = 1;
     IDirectDrawSurface7* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(StartFullScreenChain(window.handle(), &dd, &primary));
     DDSCAPS2 caps{};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
     IDirectDrawSurface7* back = nullptr;
@@ -65,15 +57,7 @@ namespace {
 class PresentedChain : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
-        ASSERT_EQ(dd->SetCooperativeLevel(window.handle(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-        ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        desc.dwBackBufferCount = 1;
-        ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+        ASSERT_NO_FATAL_FAILURE(StartFullScreenChain(window.handle(), &dd, &primary));
         DDSCAPS2 caps{};
         caps.dwCaps = DDSCAPS_BACKBUFFER;
         ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
