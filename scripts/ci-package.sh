@@ -77,13 +77,16 @@ touch "$stamp"
 # The game runs with a /tmp of its own (a fresh tmpfs in a private mount
 # namespace), so that what it writes there can be told from what other
 # programs of the machine write: afterwards only the X server's files may be
-# in it.
+# in it. The checkout may itself lie under /tmp, so the driver runs from a
+# view of it bound outside /tmp before the tmpfs hides the original.
 export PYTHONDONTWRITEBYTECODE=1
 play() {
   "${sudo_cmd[@]}" unshare --mount bash -c \
-    'mount --make-rprivate / && mount -t tmpfs tmpfs /tmp && status=0 && python3 "$@" || status=$?
+    'checkout=$1 view="'"$scratch"'/checkout"; shift
+     mount --make-rprivate / && mkdir -p "$view" && mount --bind "$checkout" "$view" &&
+       mount -t tmpfs tmpfs /tmp && cd "$view" && status=0 && python3 "$@" || status=$?
      find /tmp -mindepth 1 > "'"$scratch"'/tmp-written.txt"; exit $status' \
-    play scripts/package-game.py --resources game/resources --home "$home" --cwd "$here" "$@" "$program"
+    play "$PWD" scripts/package-game.py --resources game/resources --home "$home" --cwd "$here" "$@" "$program"
   local new
   new=$(grep -vE '^/tmp/\.X11-unix(/X[0-9]+)?$|^/tmp/\.X[0-9]+-lock$|\.xkm$' "$scratch/tmp-written.txt" || true)
   [[ -z "$new" ]] || { echo "written in /tmp: $new"; return 1; }
