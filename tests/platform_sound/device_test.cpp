@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "dsound_fixture.h"
 #include "seam/audio.h"
 #include "seam/input.h"
 #include "test_window.h"
@@ -37,17 +38,12 @@ void Wait(int milliseconds) {
     }
 }
 
-HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10)); }
+using sound_test::FakeWindow;
+using sound_test::Pcm;
 
 // A 0.1 s one-shot sound at 22050 Hz, mono, with an event set at its end.
 IDirectSoundBuffer* OneShotWithEndEvent(IDirectSound* ds, DWORD frames, HANDLE end) {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 22050;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = 44100;
+    WAVEFORMATEX format = Pcm(16, 1, 22050);
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DSBCAPS_STATIC | DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
@@ -128,13 +124,7 @@ TEST(AudioDevice, DiskDriverReceivesTheResampledSound) {
     ASSERT_EQ(ds->SetCooperativeLevel(FakeWindow(), DSSCL_PRIORITY), DS_OK);
 
     const DWORD frames = 2205;  // 0.1 s
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 22050;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = 44100;
+    WAVEFORMATEX format = Pcm(16, 1, 22050);
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DSBCAPS_STATIC | DSBCAPS_CTRLPOSITIONNOTIFY;
@@ -205,13 +195,7 @@ TEST_P(AudioOutputs, BuffersHoldStillWhileTheWindowIsInactive) {
     IDirectSound* ds = nullptr;
     ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
     ASSERT_EQ(ds->SetCooperativeLevel(window, DSSCL_PRIORITY), DS_OK);
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 22050;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = 44100;
+    WAVEFORMATEX format = Pcm(16, 1, 22050);
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
