@@ -3,6 +3,7 @@
 #include "shell/game_app.h"
 
 #include <fstream>
+#include <memory>
 
 #include "sound_buffers.h"
 #include "stream_buffer.h"
@@ -15,6 +16,7 @@
 #include "objects/wanderer.h"
 #include "scores/digit_counter.h"
 #include "scores/hiscore_table.h"
+#include "scores/name_entry.h"
 #include "scores/score_panel.h"
 #include "scores/text_line.h"
 #include "shell/globals.h"
@@ -36,7 +38,8 @@ constexpr DWORD kMouseEvents = 10;
 
 GameApp::GameApp() : vorlap(res::kIcon, res::kTitleString) { state = Title; }
 
-// Everything made at start-up lives until the process ends.
+// Releases nothing: what the game still holds is left to the end of the
+// process (the fields' owning pointers do not free it either, see KeptAtExit).
 GameApp::~GameApp() = default;
 
 int GameApp::InitApp() {
@@ -68,8 +71,8 @@ int GameApp::InitApp() {
     musicEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 
     char musicFile[] = "music.zk";
-    musicStream = new StreamBufferHandler(directSound, musicFile, kMusicBufferBytes, kMusicSegments,
-                                          musicEvent, musicEvent);
+    musicStream = std::make_unique<StreamBufferHandler>(directSound, musicFile, kMusicBufferBytes, kMusicSegments,
+                                                        musicEvent, musicEvent);
     musicBuffer = musicStream->GetBuffer();
     if (musicBuffer == nullptr) {
         FatalError("Failed to load music buffer.");
@@ -93,11 +96,11 @@ int GameApp::InitApp() {
         return 0;
     }
 
-    wanderer = new Wanderer(400, 300);
-    cursor = new CursorFigure(400, 300);
-    scorePanel = new ScorePanel(0, 20);
-    hiscores = new HiscoreTable();
-    box = nullptr;
+    wanderer = std::make_unique<Wanderer>(400, 300);
+    cursor = std::make_unique<CursorFigure>(400, 300);
+    scorePanel = std::make_unique<ScorePanel>(0, 20);
+    hiscores = std::make_unique<HiscoreTable>();
+    box.reset();
 
     if (!hiscores->LoadFromFile("hiscores.zk")) {
         FatalError("Failed to load hiscore table.");

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "shell/kept_at_exit.h"
 #include "vorlap.h"
 
 class StreamBufferHandler;
@@ -90,7 +91,7 @@ protected:
     std::int32_t roundIntroStart = 0;
     IDirectSoundBuffer* musicBuffer = nullptr;
     IDirectSoundBuffer* interludeBuffer = nullptr;
-    StreamBufferHandler* musicStream = nullptr;
+    KeptAtExit<StreamBufferHandler> musicStream;
     IDirectDrawSurface7* primary = nullptr;
     IDirectDrawSurface7* backBuffer = nullptr;
     IDirectDrawSurface7* background = nullptr;
@@ -105,15 +106,15 @@ protected:
     std::int32_t spectreCap = 0;
     std::int32_t spectreSpeed = 0;
     std::int32_t score = 0;
-    Wanderer* wanderer = nullptr;
-    Drink* drinkList[kMaxDrinks] = {};
-    CursorFigure* cursor = nullptr;
-    Spectre* spectreList[kMaxSpectres] = {};
-    ScorePanel* scorePanel = nullptr;
-    HiscoreTable* hiscores = nullptr;
-    Box* box = nullptr;
-    NameEntry* nameEntry = nullptr;
-    DigitCounter* finalScore = nullptr;
+    KeptAtExit<Wanderer> wanderer;
+    KeptAtExit<Drink> drinkList[kMaxDrinks];
+    KeptAtExit<CursorFigure> cursor;
+    KeptAtExit<Spectre> spectreList[kMaxSpectres];
+    KeptAtExit<ScorePanel> scorePanel;
+    KeptAtExit<HiscoreTable> hiscores;
+    KeptAtExit<Box> box;
+    KeptAtExit<NameEntry> nameEntry;
+    KeptAtExit<DigitCounter> finalScore;
     std::int32_t state = Title;
     std::int32_t round = 0;
 

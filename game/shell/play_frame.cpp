@@ -2,6 +2,9 @@
 // of contacts, motion and drawing. Also the object lists and the scoring.
 #include "shell/game_app.h"
 
+#include <memory>
+#include <utility>
+
 #include "objects/box.h"
 #include "objects/cursor_figure.h"
 #include "objects/drink.h"
@@ -109,7 +112,7 @@ void GameApp::PlayFrame(DWORD tick) {
 
 void GameApp::DropDrink(int x, int y) {
     if (drinkCount < kMaxDrinks) {
-        drinkList[drinkCount] = new Drink(x, y);
+        drinkList[drinkCount] = std::make_unique<Drink>(x, y);
         ++drinkCount;
     }
 }
@@ -158,9 +161,8 @@ void GameApp::CheckContacts() {
 void GameApp::ConsumeDrink(int i) {
     if (!wanderer->TakeDrink()) return;
     --drinkCount;
-    delete drinkList[i];
-    drinkList[i] = drinkList[drinkCount];
-    drinkList[drinkCount] = nullptr;
+    drinkList[i].reset();
+    drinkList[i] = std::move(drinkList[drinkCount]);
     AddScore(kDrinkPoints);
     ++drinksTaken;
     scorePanel->SetValues(-1, -1, drinksTaken);
@@ -168,7 +170,7 @@ void GameApp::ConsumeDrink(int i) {
 
 void GameApp::SpawnSpectre() {
     if (spectreCount < spectreCap) {
-        spectreList[spectreCount] = new Spectre(spectreSpeed);
+        spectreList[spectreCount] = std::make_unique<Spectre>(spectreSpeed);
         ++spectreCount;
     }
 }
@@ -182,19 +184,17 @@ void GameApp::SpectreContact(int i) {
 
 void GameApp::RemoveSpectre(int i) {
     --spectreCount;
-    delete spectreList[i];
-    spectreList[i] = spectreList[spectreCount];
-    spectreList[spectreCount] = nullptr;
+    spectreList[i].reset();
+    spectreList[i] = std::move(spectreList[spectreCount]);
 }
 
 void GameApp::SpawnBox() {
-    if (box == nullptr && wanderer->state < 0) box = new Box();
+    if (box == nullptr && wanderer->state < 0) box = std::make_unique<Box>();
 }
 
 void GameApp::BoxReached() {
     if (wanderer->GoToBed()) {
-        delete box;
-        box = nullptr;
+        box.reset();
         AddScore(kBoxPoints);
     }
 }

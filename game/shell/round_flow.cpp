@@ -3,6 +3,7 @@
 // name entry that may follow it.
 #include <cmath>
 #include <ctime>
+#include <memory>
 
 #include "shell/game_app.h"
 
@@ -59,8 +60,7 @@ void GameApp::StartRound() {
 void GameApp::RoundComplete() {
     score += (round + kRoundOffset) * kBonusPerStep;
     DestroyLists();
-    delete box;
-    box = nullptr;
+    box.reset();
     musicBuffer->Stop();
     interludeBuffer->Play(0, 0, DSBPLAY_LOOPING);
     StartRound();
@@ -75,9 +75,9 @@ void GameApp::GameOver() {
 
     if (score > hiscores->TenthScore()) {
         state = EnteringName;
-        nameEntry = new NameEntry(132, 356, 530);
+        nameEntry = std::make_unique<NameEntry>(132, 356, 530);
         const int digits = static_cast<int>(std::log10(static_cast<double>(score))) + 1;
-        finalScore = new DigitCounter((800 - kGlyphWidth * digits) / 2, 275, digits, score);
+        finalScore = std::make_unique<DigitCounter>((800 - kGlyphWidth * digits) / 2, 275, digits, score);
         return;
     }
 
@@ -90,20 +90,16 @@ void GameApp::FinishNameEntry() {
     // This first picture still shows the old table; the next redraw the new one.
     ComposeTitle();
     hiscores->AddEntry(nameEntry->name, score, "hiscores.zk");
-    delete nameEntry;
-    nameEntry = nullptr;
-    delete finalScore;
-    finalScore = nullptr;
+    nameEntry.reset();
+    finalScore.reset();
 }
 
 void GameApp::DestroyLists() {
     for (int i = 0; i < spectreCount; ++i) {
-        delete spectreList[i];
-        spectreList[i] = nullptr;
+        spectreList[i].reset();
     }
     for (int i = 0; i < drinkCount; ++i) {
-        delete drinkList[i];
-        drinkList[i] = nullptr;
+        drinkList[i].reset();
     }
     spectreCount = 0;
     drinkCount = 0;

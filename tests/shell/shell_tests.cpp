@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,9 @@ protected:
     // the Wanderer calm in the middle and every tick stamp at 0.
     void SetUp() override {
         ClearField();
-        delete game.box;
-        game.box = nullptr;
-        delete game.nameEntry;
-        game.nameEntry = nullptr;
-        delete game.finalScore;
-        game.finalScore = nullptr;
+        game.box.reset();
+        game.nameEntry.reset();
+        game.finalScore.reset();
         game.state = Title;
         game.score = 0;
         game.round = 0;
@@ -73,8 +71,8 @@ protected:
     }
 
     void ClearField() {
-        for (int i = 0; i < game.drinkCount; ++i) delete game.drinkList[i];
-        for (int i = 0; i < game.spectreCount; ++i) delete game.spectreList[i];
+        for (int i = 0; i < game.drinkCount; ++i) game.drinkList[i].reset();
+        for (int i = 0; i < game.spectreCount; ++i) game.spectreList[i].reset();
         game.drinkCount = 0;
         game.spectreCount = 0;
     }
@@ -105,7 +103,7 @@ protected:
         spectre->x = x;
         spectre->y = y;
         spectre->phase = phase;
-        game.spectreList[game.spectreCount++] = spectre;
+        game.spectreList[game.spectreCount++].reset(spectre);
         return spectre;
     }
 };
@@ -162,8 +160,8 @@ TEST_F(ShellTest, NameEntryTakesEveryKeyAndOnlyEnterFinishes) {
     EXPECT_STREQ(game.nameEntry->name, "qp z");
     Key(kEnter);
     EXPECT_EQ(game.state, Title);
-    EXPECT_EQ(game.nameEntry, nullptr);
-    EXPECT_EQ(game.finalScore, nullptr);
+    EXPECT_EQ(game.nameEntry.get(), nullptr);
+    EXPECT_EQ(game.finalScore.get(), nullptr);
 }
 
 TEST_F(ShellTest, EscapeClosesTheProgramFromEveryState) {
@@ -235,9 +233,9 @@ TEST_F(ShellTest, SpawnTimersFireAfterTheirIntervalsAcrossTheWrap) {
 
     lastFrameTick = start + 6000u;  // no frame: only the timers act
     game.OnIdle(start + 6000u);
-    EXPECT_EQ(game.box, nullptr);
+    EXPECT_EQ(game.box.get(), nullptr);
     game.OnIdle(start + 6001u);
-    ASSERT_NE(game.box, nullptr);
+    ASSERT_NE(game.box.get(), nullptr);
     EXPECT_EQ(lastBoxTick, start + 6001u);
 }
 
@@ -246,7 +244,7 @@ TEST_F(ShellTest, NoBoxWhileTheWandererIsInOneAndTheStampMovesAnyway) {
     game.wanderer->state = Boxed;
     lastFrameTick = 7000;
     game.OnIdle(7000);
-    EXPECT_EQ(game.box, nullptr);
+    EXPECT_EQ(game.box.get(), nullptr);
     EXPECT_EQ(lastBoxTick, 7000u);
 }
 
@@ -300,12 +298,12 @@ TEST_F(ShellTest, TakenDrinkIsReplacedByTheLastWhichWaitsForTheNextPass) {
     game.DropDrink(410, 300);  // within reach
     game.DropDrink(700, 500);  // far
     game.DropDrink(400, 310);  // within reach, moved into slot 0 when the first goes
-    Drink* third = game.drinkList[2];
+    Drink* third = game.drinkList[2].get();
     double dx = 0;
     double dy = 0;
     const double nearest = game.FindNearestDrink(&dx, &dy);
     EXPECT_EQ(game.drinkCount, 2);
-    EXPECT_EQ(game.drinkList[0], third);
+    EXPECT_EQ(game.drinkList[0].get(), third);
     EXPECT_EQ(game.drinksTaken, 1);
     // The taken drink still steers this frame: it was the first of the nearest.
     EXPECT_DOUBLE_EQ(nearest, 10.0);
@@ -337,11 +335,11 @@ TEST_F(ShellTest, GoneSpectreIsRemovedAndTheMovedOneWaitsForTheNextPass) {
     (void)first;
     game.CheckContacts();
     ASSERT_EQ(game.spectreCount, 2);
-    EXPECT_EQ(game.spectreList[0], third);
-    EXPECT_EQ(game.spectreList[1], second);
+    EXPECT_EQ(game.spectreList[0].get(), third);
+    EXPECT_EQ(game.spectreList[1].get(), second);
     game.CheckContacts();
     ASSERT_EQ(game.spectreCount, 1);
-    EXPECT_EQ(game.spectreList[0], second);
+    EXPECT_EQ(game.spectreList[0].get(), second);
 }
 
 // ---- the mouse in play -----------------------------------------------------
@@ -521,11 +519,11 @@ TEST_F(ShellTest, ActiveSpectreCostsFiftyOnlyWhileHeRoams) {
 
 TEST_F(ShellTest, BoxReachedGivesAHundredAndIsGone) {
     PlaceWanderer(400, 300);
-    game.box = new Box();
+    game.box = std::make_unique<Box>();
     game.box->x = 410;
     game.box->y = 300;
     game.CheckContacts();
-    EXPECT_EQ(game.box, nullptr);
+    EXPECT_EQ(game.box.get(), nullptr);
     EXPECT_EQ(game.score, 100);
     EXPECT_EQ(game.wanderer->state, Boxed);
 }
@@ -559,14 +557,14 @@ TEST_F(ShellTest, WonRoundAddsItsBonusClearsTheFieldAndStartsTheNext) {
     EnterPlay();
     game.DropDrink(100, 500);
     AddSpectre(700, 500, Active);
-    game.box = new Box();
+    game.box = std::make_unique<Box>();
     game.RoundComplete();
     EXPECT_EQ(game.score, 500);
     EXPECT_EQ(game.round, 2);
     EXPECT_EQ(game.state, RoundIntro);
     EXPECT_EQ(game.drinkCount, 0);
     EXPECT_EQ(game.spectreCount, 0);
-    EXPECT_EQ(game.box, nullptr);
+    EXPECT_EQ(game.box.get(), nullptr);
     game.RoundComplete();
     EXPECT_EQ(game.score, 1100);
 }
@@ -594,13 +592,13 @@ TEST_F(ShellTest, LostWandererEndsTheGameInTheFrame) {
 TEST_F(ShellTest, BoxOutWhenTheGameIsLostStaysForTheNextGame) {
     EnterPlay();
     Box* left = new Box();
-    game.box = left;
+    game.box.reset(left);
     game.DropDrink(100, 500);
     game.GameOver();
-    EXPECT_EQ(game.box, left);
+    EXPECT_EQ(game.box.get(), left);
     EXPECT_EQ(game.drinkCount, 0);
     game.NewGame();
-    EXPECT_EQ(game.box, left);
+    EXPECT_EQ(game.box.get(), left);
 }
 
 TEST_F(ShellTest, ScoreMustBeatTheTenthToEnterAName) {
