@@ -48,10 +48,11 @@ public:
     void OnIdle(DWORD tick) override;
     int ProcMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-protected:
-    // Everything below is the shell's own. It is protected rather than private
-    // only so that the in-process shell tests can name, in one subclass, the
-    // parts they drive and look at.
+private:
+    // Everything below is the shell's own. The in-process shell tests name the
+    // parts they drive and look at in one subclass, ShellUnderTest; nothing
+    // else reaches them.
+    friend class ShellUnderTest;
 
     // Start-up and the classification of a frame's DirectX results.
     bool FatalError(const char* message);
@@ -118,7 +119,6 @@ protected:
     std::int32_t state = Title;
     std::int32_t round = 0;
 
-private:
     // Clears both object lists at the end of a round or a game.
     void DestroyLists();
     // The title picture: starfield, then the hiscore table over it.
