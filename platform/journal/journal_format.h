@@ -69,27 +69,46 @@ struct Header {
     std::uint16_t formatVersion = kFormatVersion;
     std::string programVersion;
     std::vector<StartFile> startFiles;
+
+    bool operator==(const Header&) const = default;
 };
 
+// Whether the encoder can store the header (this build's format version, a
+// program version of at most 256 bytes, at most 64 start files with plain,
+// distinct names and at most 1 MiB each, no bytes for an absent file); when
+// not, `why` says what is wrong.
+bool HeaderStorable(const Header& header, std::string& why);
+
 // Collects records into the compact form (values coded as differences from
-// the previous record of the same call, runs of identical records as one
+// the last ones of the same call, runs of identical records as one
 // record and a count) and hands out the bytes ready to be written. Nothing
 // is lost by holding a run back: TakeBytes() closes it.
 class Encoder {
 public:
-    // The header's bytes; call once, first.
+    // The header's bytes; call once, first. Empty when the header cannot be
+    // stored (HeaderStorable says why): a reader would refuse the file.
     static std::vector<std::uint8_t> EncodeHeader(const Header& header);
 
+    // Whether a record can be stored: a known call, at most 16 question and
+    // 16 answer values, at most 64 KiB of data.
+    static bool Fits(const Record& record);
+
+    // A record that does not fit is not stored, only counted in Dropped().
     void Add(const Record& record);
     // Everything added so far that has not been taken, as whole records.
+    // Runs only form between takes: taking after every record costs a byte
+    // for each repeated record instead of a byte for the whole run.
     std::vector<std::uint8_t> TakeBytes();
 
+    std::uint64_t Dropped() const { return dropped_; }
+
 private:
-    struct Impl;
     std::vector<Record> previousByCall_ = std::vector<Record>(kLastCall + 1);
+    std::vector<Record> memoryByCall_ = std::vector<Record>(kLastCall + 1);  // the last value at each place
     std::vector<std::uint8_t> pending_;
     Record runRecord_;
     std::uint64_t runLength_ = 0;
+    std::uint64_t dropped_ = 0;
     void CloseRun();
     void EncodeOne(const Record& record, std::uint64_t repeats);
 };
@@ -109,6 +128,8 @@ public:
     // Reads the header; Ok, Truncated or Corrupt. `why` says what was wrong.
     ReadStatus ReadHeader(Header& header, std::string& why);
     // The next record, expanding runs; call after ReadHeader returned Ok.
+    // After Truncated or Corrupt, Offset() is the start of the record that
+    // could not be read, and asking again gives the same answer.
     ReadStatus Next(Record& record, std::string& why);
 
     std::size_t Offset() const { return offset_; }         // bytes consumed
@@ -118,7 +139,9 @@ private:
     std::vector<std::uint8_t> bytes_;
     std::size_t offset_ = 0;
     std::uint64_t records_ = 0;
+    bool headerRead_ = false;
     std::vector<Record> previousByCall_ = std::vector<Record>(kLastCall + 1);
+    std::vector<Record> memoryByCall_ = std::vector<Record>(kLastCall + 1);
     Record runRecord_;
     std::uint64_t runLeft_ = 0;
 };
