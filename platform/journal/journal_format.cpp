@@ -10,22 +10,28 @@
 //     u8 present (0 or 1); when 1: varint n (<= 1 MiB), n bytes
 // Record:
 //   u8 kind: the call in bits 0-4 (1..kLastCall), and the flags
-//     0x20 SHAPE: the counts are those of the last record of this call
-//     0x40 SAME:  the record equals the last record of this call; no body
-//     0x80 RUN:   a varint n (1..2^32-1) ends the record: it occurs n more times
-//   unless SAME or SHAPE: varint questions (<= 16), answers (<= 16), data bytes (<= 64 KiB)
-//   unless SAME: the questions, then the answers, each as the zigzag of its
+//     0x20 SHAPE:   the counts are those of the last record of this call
+//     0x40 SAME:    the record equals the last record of this call; no body
+//     0x60 EARLIER: the record equals one of this call's recent distinct
+//                   records: a byte k (1..7) follows, 1 being the one before
+//                   the last; no body
+//     0x80 RUN:     a varint n (1..2^32-1) ends the record: it occurs n more times
+//   with none of SHAPE, SAME: varint questions (<= 16), answers (<= 16), data bytes (<= 64 KiB)
+//   with neither SAME nor EARLIER: the questions, then the answers, each as the zigzag of its
 //     64-bit wrapping difference from the last value this call had at that
 //     place (0 where it never had one); then the data: each whole 32-bit word
 //     as the zigzag of its 32-bit wrapping difference from the four bytes
 //     this call's data last had there (0 where it never reached that far),
 //     the last 1-3 bytes as they are.
 //
-// "The last record of this call" starts empty in a file, and nothing is at
-// any place. Values the program reads again and again (ticks, play
-// positions, "no message") thus cost a byte or two, a mouse event is coded
-// against the last one even when frames without any came between, and a
-// frame's thirty identical blit results cost two bytes.
+// A call's recent distinct records are its last eight, most recent first; a
+// record moves to the front whenever it occurs. In a new file a call's one
+// recent record is the empty one, and nothing is at any place. Values the
+// program reads again and again (ticks, play positions, "no message") thus
+// cost a byte or two, a mouse event is coded against the last one even when
+// frames without any came between, a frame's thirty identical blit results
+// cost two bytes, and a clear, blits and a flip that come round every frame
+// cost two each.
 #include "journal_format.h"
 
 #include <algorithm>
@@ -44,6 +50,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint8_t kCallBits = 0x1F;
 constexpr std::uint8_t kShapeFlag = 0x20;
 constexpr std::uint8_t kSameFlag = 0x40;
+constexpr std::uint8_t kEarlierFlags = kShapeFlag | kSameFlag;
 constexpr std::uint8_t kRunFlag = 0x80;
 
 constexpr std::size_t kMaxVarintBytes = 10;
@@ -54,6 +61,7 @@ constexpr std::uint64_t kMaxStartFileBytes = 1 << 20;
 constexpr std::uint64_t kMaxValues = 16;
 constexpr std::uint64_t kMaxData = 64 * 1024;
 constexpr std::uint64_t kMaxRepeats = 0xFFFFFFFF;
+constexpr std::size_t kRecentRecords = 8;
 
 std::uint64_t Zigzag(std::int64_t value) {
     return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
@@ -85,20 +93,32 @@ std::uint32_t WordAt(const Bytes& data, std::size_t word) {
 
 // Differences are taken modulo 2^64, so a value may move anywhere, a wrapping
 // 32-bit tick included, and still come back exactly.
-void PutValues(Bytes& out, const std::vector<std::int64_t>& values, const std::vector<std::int64_t>& previous) {
+void PutValues(Bytes& out, const std::vector<std::int64_t>& values, const std::vector<std::int64_t>& kept) {
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::uint64_t base = i < previous.size() ? static_cast<std::uint64_t>(previous[i]) : 0;
+        const std::uint64_t base = i < kept.size() ? static_cast<std::uint64_t>(kept[i]) : 0;
         PutVarint(out, Zigzag(static_cast<std::int64_t>(static_cast<std::uint64_t>(values[i]) - base)));
     }
 }
 
-void PutData(Bytes& out, const Bytes& data, const Bytes& previous) {
+void PutData(Bytes& out, const Bytes& data, const Bytes& kept) {
     const std::size_t words = data.size() / 4;
     for (std::size_t i = 0; i < words; ++i) {
-        const auto difference = static_cast<std::int32_t>(WordAt(data, i) - WordAt(previous, i));
+        const auto difference = static_cast<std::int32_t>(WordAt(data, i) - WordAt(kept, i));
         PutVarint(out, (static_cast<std::uint32_t>(difference) << 1) ^ static_cast<std::uint32_t>(difference >> 31));
     }
     out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(words * 4), data.end());
+}
+
+bool SameContents(const Record& a, const Record& b) {
+    return a.question == b.question && a.answer == b.answer && a.data == b.data;
+}
+
+// Where the record is among its call's recent ones, or kRecentRecords.
+std::size_t FindRecent(const detail::CallHistory& history, const Record& record) {
+    for (std::size_t i = 0; i < history.recent.size(); ++i) {
+        if (SameContents(history.recent[i], record)) return i;
+    }
+    return kRecentRecords;
 }
 
 // What a record leaves at each place for the next record of its call to be
@@ -111,6 +131,18 @@ void Remember(Record& memory, const Record& record) {
     over(memory.question, record.question);
     over(memory.answer, record.answer);
     over(memory.data, record.data);
+}
+
+void Note(detail::CallHistory& history, const Record& record) {
+    auto& recent = history.recent;
+    const std::size_t at = FindRecent(history, record);
+    if (at < recent.size()) {
+        recent.erase(recent.begin() + static_cast<std::ptrdiff_t>(at));
+    } else if (recent.size() == kRecentRecords) {
+        recent.pop_back();
+    }
+    recent.insert(recent.begin(), record);
+    Remember(history.memory, record);
 }
 
 // Why a start file's name is not a plain one, or nullptr: the name is joined
@@ -185,18 +217,18 @@ public:
         return ReadStatus::Ok;
     }
 
-    ReadStatus Values(std::uint64_t count, const std::vector<std::int64_t>& previous, std::vector<std::int64_t>& out) {
+    ReadStatus Values(std::uint64_t count, const std::vector<std::int64_t>& kept, std::vector<std::int64_t>& out) {
         out.clear();
         for (std::uint64_t i = 0; i < count; ++i) {
             std::uint64_t code = 0;
             if (const ReadStatus status = Varint(code); status != ReadStatus::Ok) return status;
-            const std::uint64_t base = i < previous.size() ? static_cast<std::uint64_t>(previous[i]) : 0;
+            const std::uint64_t base = i < kept.size() ? static_cast<std::uint64_t>(kept[i]) : 0;
             out.push_back(static_cast<std::int64_t>(base + static_cast<std::uint64_t>(Unzigzag(code))));
         }
         return ReadStatus::Ok;
     }
 
-    ReadStatus Data(std::uint64_t length, const Bytes& previous, Bytes& out) {
+    ReadStatus Data(std::uint64_t length, const Bytes& kept, Bytes& out) {
         const std::size_t words = static_cast<std::size_t>(length / 4);
         const std::size_t tail = static_cast<std::size_t>(length % 4);
         if (words + tail > Left()) return ReadStatus::Truncated;  // each word takes a byte at least
@@ -207,7 +239,7 @@ public:
             if (code > 0xFFFFFFFF) return Corrupt("a data word runs past 32 bits");
             const auto small = static_cast<std::uint32_t>(code);
             const std::uint32_t difference = (small >> 1) ^ (0u - (small & 1));
-            const std::uint32_t word = WordAt(previous, i) + difference;
+            const std::uint32_t word = WordAt(kept, i) + difference;
             for (std::size_t b = 0; b < 4; ++b) out[i * 4 + b] = static_cast<std::uint8_t>(word >> (8 * b));
         }
         if (tail > Left()) return ReadStatus::Truncated;
@@ -267,17 +299,23 @@ ReadStatus ReadHeaderFields(Reader& reader, Header& header) {
     return ReadStatus::Ok;
 }
 
-ReadStatus ReadRecord(Reader& reader, const std::vector<Record>& previousByCall, const std::vector<Record>& memoryByCall,
-                      Record& out, std::uint64_t& repeats) {
+ReadStatus ReadRecord(Reader& reader, const std::vector<detail::CallHistory>& histories, Record& out,
+                      std::uint64_t& repeats) {
     std::uint8_t kind = 0;
     if (const ReadStatus status = reader.Byte(kind); status != ReadStatus::Ok) return status;
     const std::uint8_t call = kind & kCallBits;
     if (call == 0 || call > kLastCall) return reader.Corrupt("unknown call " + std::to_string(call));
-    const Record& previous = previousByCall[call];
-    const Record& memory = memoryByCall[call];
-    if ((kind & kSameFlag) != 0) {
-        if ((kind & kShapeFlag) != 0) return reader.Corrupt("a record both repeats its call's last one and gives its shape");
+    const detail::CallHistory& history = histories[call];
+    const Record& previous = history.recent.front();
+    if ((kind & kEarlierFlags) == kSameFlag) {
         out = previous;
+    } else if ((kind & kEarlierFlags) == kEarlierFlags) {
+        std::uint8_t back = 0;
+        if (const ReadStatus status = reader.Byte(back); status != ReadStatus::Ok) return status;
+        if (back == 0 || back >= history.recent.size())
+            return reader.Corrupt("a record refers to recent record " + std::to_string(back) + " of " +
+                                  std::to_string(history.recent.size()));
+        out = history.recent[back];
     } else {
         std::uint64_t questions = previous.question.size();
         std::uint64_t answers = previous.answer.size();
@@ -289,6 +327,7 @@ ReadStatus ReadRecord(Reader& reader, const std::vector<Record>& previousByCall,
                 if (const ReadStatus status = reader.Bounded(*count, most, what); status != ReadStatus::Ok) return status;
             }
         }
+        const Record& memory = history.memory;
         if (const ReadStatus status = reader.Values(questions, memory.question, out.question); status != ReadStatus::Ok)
             return status;
         if (const ReadStatus status = reader.Values(answers, memory.answer, out.answer); status != ReadStatus::Ok)
@@ -417,11 +456,16 @@ void Encoder::CloseRun() {
 
 void Encoder::EncodeOne(const Record& record, std::uint64_t repeats) {
     const auto call = static_cast<std::uint8_t>(record.call);
-    Record& previous = previousByCall_[call];
-    std::uint8_t kind = call | (repeats > 0 ? kRunFlag : 0);
-    if (record.question == previous.question && record.answer == previous.answer && record.data == previous.data) {
+    detail::CallHistory& history = history_[call];
+    const std::uint8_t kind = call | (repeats > 0 ? kRunFlag : 0);
+    const std::size_t recent = FindRecent(history, record);
+    if (recent == 0) {
         pending_.push_back(kind | kSameFlag);
+    } else if (recent < kRecentRecords) {
+        pending_.push_back(kind | kEarlierFlags);
+        pending_.push_back(static_cast<std::uint8_t>(recent));
     } else {
+        const Record& previous = history.recent.front();
         const bool sameShape = record.question.size() == previous.question.size() &&
                                record.answer.size() == previous.answer.size() &&
                                record.data.size() == previous.data.size();
@@ -431,14 +475,12 @@ void Encoder::EncodeOne(const Record& record, std::uint64_t repeats) {
             PutVarint(pending_, record.answer.size());
             PutVarint(pending_, record.data.size());
         }
-        const Record& memory = memoryByCall_[call];
-        PutValues(pending_, record.question, memory.question);
-        PutValues(pending_, record.answer, memory.answer);
-        PutData(pending_, record.data, memory.data);
+        PutValues(pending_, record.question, history.memory.question);
+        PutValues(pending_, record.answer, history.memory.answer);
+        PutData(pending_, record.data, history.memory.data);
     }
     if (repeats > 0) PutVarint(pending_, repeats);
-    previous = record;
-    Remember(memoryByCall_[call], record);
+    Note(history, record);
 }
 
 Decoder::Decoder(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
@@ -471,13 +513,13 @@ ReadStatus Decoder::Next(Record& record, std::string& why) {
     Reader reader(bytes_, offset_);
     Record read;
     std::uint64_t repeats = 0;
-    const ReadStatus status = ReadRecord(reader, previousByCall_, memoryByCall_, read, repeats);
-    const std::string where = "at byte " + std::to_string(offset_) + ", after " + std::to_string(records_) + " records";
-    if (status == ReadStatus::Truncated) why = "the journal ends inside a record " + where;
-    if (status == ReadStatus::Corrupt) why = reader.Why() + " " + where;
-    if (status != ReadStatus::Ok) return status;
-    previousByCall_[static_cast<std::size_t>(read.call)] = read;
-    Remember(memoryByCall_[static_cast<std::size_t>(read.call)], read);
+    const ReadStatus status = ReadRecord(reader, history_, read, repeats);
+    if (status != ReadStatus::Ok) {
+        const std::string where = "at byte " + std::to_string(offset_) + ", after " + std::to_string(records_) + " records";
+        why = status == ReadStatus::Truncated ? "the journal ends inside a record " + where : reader.Why() + " " + where;
+        return status;
+    }
+    Note(history_[static_cast<std::size_t>(read.call)], read);
     offset_ = reader.At();
     runRecord_ = read;
     runLeft_ = repeats;

@@ -73,6 +73,16 @@ struct Header {
     bool operator==(const Header&) const = default;
 };
 
+namespace detail {
+// What the coding of a call's next record refers to, alike when writing and
+// reading: the call's last distinct records, most recent first (at first one
+// empty record), and the last value and data byte it had at each place.
+struct CallHistory {
+    std::vector<Record> recent = std::vector<Record>(1);
+    Record memory;
+};
+}  // namespace detail
+
 // Whether the encoder can store the header (this build's format version, a
 // program version of at most 256 bytes, at most 64 start files with plain,
 // distinct names and at most 1 MiB each, no bytes for an absent file); when
@@ -103,8 +113,7 @@ public:
     std::uint64_t Dropped() const { return dropped_; }
 
 private:
-    std::vector<Record> previousByCall_ = std::vector<Record>(kLastCall + 1);
-    std::vector<Record> memoryByCall_ = std::vector<Record>(kLastCall + 1);  // the last value at each place
+    std::vector<detail::CallHistory> history_ = std::vector<detail::CallHistory>(kLastCall + 1);
     std::vector<std::uint8_t> pending_;
     Record runRecord_;
     std::uint64_t runLength_ = 0;
@@ -140,8 +149,7 @@ private:
     std::size_t offset_ = 0;
     std::uint64_t records_ = 0;
     bool headerRead_ = false;
-    std::vector<Record> previousByCall_ = std::vector<Record>(kLastCall + 1);
-    std::vector<Record> memoryByCall_ = std::vector<Record>(kLastCall + 1);
+    std::vector<detail::CallHistory> history_ = std::vector<detail::CallHistory>(kLastCall + 1);
     Record runRecord_;
     std::uint64_t runLeft_ = 0;
 };

@@ -88,6 +88,18 @@ std::vector<Sequence> Sequences() {
           MakeRecord(Call::DeviceState, {16}, {0}, {0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}),
           MakeRecord(Call::DeviceState, {16}, {0}, {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0x80}),
           MakeRecord(Call::DeviceState, {16}, {0}, Bytes(65536, 0xA5)), MakeRecord(Call::DeviceState, {16}, {0}, {})}},
+        {"more distinct records coming round than are kept",
+         [] {
+             std::vector<Record> records;
+             for (int round = 0; round < 4; ++round) {
+                 for (int which = 0; which < 10; ++which) {
+                     for (int keep = 0; keep < 9 - round; keep += 3) {
+                         records.push_back(MakeRecord(Call::ObjectWait, {1, which * 3 + keep}, {258}));
+                     }
+                 }
+             }
+             return records;
+         }()},
         {"every call",
          {MakeRecord(Call::Resources, {}, {static_cast<std::int64_t>(0x9E3779B97F4A7C15)}),
           MakeRecord(Call::Tick, {}, {5}), MakeRecord(Call::Calendar, {}, {1700000000}), noMessage,
@@ -145,6 +157,12 @@ TEST(JournalFormat, RunsAndRepeatedAnswersCostAByteOrTwo) {
     const std::size_t alternating = Encode(SmallHeader(), Join({Times(blit, 1), {peek}, Times(blit, 1), {peek}})).size();
     const std::size_t once = Encode(SmallHeader(), {blit, peek}).size();
     EXPECT_EQ(alternating, once + 2);
+    // A clear, blits and a flip coming round each frame cost two bytes each.
+    const Record clear = MakeRecord(Call::SurfaceResult, {1}, {0});
+    const Record flip = MakeRecord(Call::SurfaceResult, {0}, {0});
+    const std::vector<Record> frame = Join({{clear}, Times(blit, 30), {flip}});
+    const std::size_t oneFrame = Encode(SmallHeader(), frame).size();
+    EXPECT_EQ(Encode(SmallHeader(), Join({frame, frame, frame})).size(), oneFrame + 2 * 3 * 2 + 2 * 1);
 }
 
 // The layout written out by hand, so that a change to the encoding, which
@@ -179,7 +197,7 @@ TEST(JournalFormat, BytesAreTheDocumentedLayout) {
         0x4F,                       // SurfaceResult, same as its last
         0x04, 0, 0, 6, 2, 9, 8,     // PeekMessage, counts 0/0/6: word +1, tail 9 8
         0x24, 1, 9, 8,              // PeekMessage, same shape: word -1, tail 9 8
-        0x04, 0, 0, 0,              // PeekMessage, no data
+        0x64, 2,                    // PeekMessage, as its second most recent: the first, empty
         0x04, 0, 0, 6, 4, 9, 8,     // PeekMessage: word +2 from the last data it had
     };
     EXPECT_EQ(Encode(header, records), expected);
@@ -346,7 +364,9 @@ std::vector<Hostile> HostileInputs() {
         {"data over 64 KiB", Cat({head, {0x02, 0, 0, 0x81, 0x80, 0x04}})},
         {"a value of eleven bytes", Cat({head, {0x02, 0, 1, 0}, elevenBytes})},
         {"a data word past 32 bits", Cat({head, {0x02, 0, 0, 4, 0x80, 0x80, 0x80, 0x80, 0x10}})},
-        {"both same and shaped", Cat({head, {0x62}})},
+        {"an earlier record that is not there", Cat({head, {0x62, 1}})},
+        {"an earlier record that is the last", Cat({head, tick, {0x62, 0}}), 1},
+        {"an earlier record past those kept", Cat({head, tick, {0x02, 0, 1, 0, 2}, {0x62, 3}}), 2},
         {"a run of no repeats", Cat({head, {0x82, 0, 1, 0, 2, 0}})},
         {"a run past 2^32", Cat({head, {0x82, 0, 1, 0, 2, 0x80, 0x80, 0x80, 0x80, 0x10}})},
         {"a bad record after good ones", Cat({head, tick, {0xC2, 3}, tick, {0x1F}}), 6},
