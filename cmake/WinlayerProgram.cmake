@@ -18,6 +18,9 @@ function(winlayer_program target)
   list(JOIN ARG_SHARED_FILES ";" shared_files)
   set(profile ${CMAKE_CURRENT_BINARY_DIR}/${target}_program_profile.cpp)
   configure_file(${PROJECT_SOURCE_DIR}/platform/entry/program_profile.cpp.in ${profile} @ONLY)
-  target_sources(${target} PRIVATE ${profile})
+  # The program's calendar clock goes through the layer, so that a replay
+  # journal can record and answer it (platform/entry/calendar_clock.cpp).
+  target_sources(${target} PRIVATE ${profile} ${PROJECT_SOURCE_DIR}/platform/entry/calendar_clock.cpp)
+  target_link_options(${target} PRIVATE -Wl,--wrap=time)
   target_link_libraries(${target} PRIVATE winlayer_entry)
 endfunction()

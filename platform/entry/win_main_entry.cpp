@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "entry_options.h"
+#include "journal_start.h"
 #include "player_folder.h"
 #include "program_profile.h"
 
@@ -34,6 +35,12 @@ std::vector<entry::OptionRow> OptionTable() {
         {"--version", nullptr, "show the version and exit"},
         {"--window", nullptr, "start in a window rather than full screen"},
         {"--data-dir", "DIR", "work in DIR instead of the usual data folder"},
+        {"--record", "FILE", "record the game into FILE, to be watched again with --replay"},
+        {"--replay", "FILE", "replay the game recorded in FILE, with its files; Escape stops it"},
+        {"--headless", nullptr, "with --replay: no window and no sound, as fast as it goes"},
+        {"--frame-hashes", "FILE", "with --replay: a line per frame shown: number, tick, pixel hash"},
+        {"--frames", "DIR", "with --replay: save the frames shown as PNG pictures in DIR"},
+        {"--every", "N", "with --frames: only every Nth frame"},
     };
     return table;
 }
@@ -84,6 +91,47 @@ bool EnterWorkingFolder(const entry::ParsedOptions& options, fs::path& sessionFo
     return false;
 }
 
+// Where a replay runs: the --data-dir, or a private folder for the run (in
+// `sessionFolder`), prepared like the player's but never the player's own,
+// whose best scores a replay must not touch. The recording's files go in.
+bool EnterReplayFolder(const entry::ParsedOptions& options, const fs::path& journal, fs::path& sessionFolder) {
+    const entry::PlayerFiles files{entry::SplitList(kProgram.seedFiles), entry::SplitList(kProgram.sharedFiles)};
+    fs::path shipped = ShippedFolder();
+    std::error_code error;
+    if (shipped.empty()) shipped = fs::current_path(error);
+    std::string whyNot;
+    fs::path folder;
+    if (options.Has("--data-dir")) {
+        folder = fs::absolute(options.Value("--data-dir"));
+        fs::create_directories(folder, error);
+        if (KeepsFiles() && !ShippedFolder().empty()) whyNot = entry::PreparePlayerFolder(folder, shipped, files);
+    } else {
+        const char* tmp = std::getenv("TMPDIR");
+        const fs::path tempRoot = tmp && tmp[0] == '/' ? fs::path(tmp) : fs::path("/tmp");
+        folder = sessionFolder = entry::MakeSessionFolder(tempRoot, kProgram.name, shipped, files, whyNot);
+    }
+    if (whyNot.empty() && (folder.empty() || chdir(folder.c_str()) != 0))
+        whyNot = folder.string() + ": " + std::strerror(errno);
+    if (whyNot.empty()) whyNot = entry::RestoreJournalFiles(journal, kProgram.version);
+    if (whyNot.empty()) return true;
+    std::fprintf(stderr, "%s: %s\n", kProgram.name, whyNot.c_str());
+    return false;
+}
+
+// The options of recording and replaying, checked together; "" when they fit.
+std::string ReplayOptionsProblem(const entry::ParsedOptions& options) {
+    if (options.Has("--record") && options.Has("--replay")) return "--record and --replay cannot go together";
+    for (const char* name : {"--headless", "--frame-hashes", "--frames"})
+        if (options.Has(name) && !options.Has("--replay")) return std::string(name) + " needs --replay";
+    if (options.Has("--every")) {
+        if (!options.Has("--frames")) return "--every needs --frames";
+        const std::string n = options.Value("--every");
+        if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || std::stoul(n.substr(0, 9)) == 0)
+            return "--every needs a whole number above 0";
+    }
+    return "";
+}
+
 struct LogStamp {
     bool exists = false;
     struct stat st {};
@@ -112,7 +160,8 @@ void EchoLogIfWritten(const LogStamp& before) {
 
 int main(int argc, char** argv) {
     const std::vector<entry::OptionRow> table = OptionTable();
-    const entry::ParsedOptions options = entry::ParseOptions(table, argc, argv);
+    entry::ParsedOptions options = entry::ParseOptions(table, argc, argv);
+    if (options.error.empty()) options.error = ReplayOptionsProblem(options);
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s\n%s", kProgram.name, options.error.c_str(),
                      entry::Usage(table, kProgram.name, kProgram.summary).c_str());
@@ -132,8 +181,38 @@ int main(int argc, char** argv) {
     // The layer's one way to be asked for a window instead of the full screen.
     if (options.Has("--window")) setenv("WINLAYER_WINDOWED", "1", 1);
 
+    // The layer learns of a recording or a replay through the environment,
+    // as of --window; the paths are made absolute before the folder changes.
+    const auto absolute = [&options](const char* name) { return fs::absolute(options.Value(name)).string(); };
     fs::path sessionFolder;
-    if (!EnterWorkingFolder(options, sessionFolder)) return 1;
+    if (options.Has("--replay")) {
+        const std::string journal = absolute("--replay");
+        if (options.Has("--frame-hashes")) setenv("WINLAYER_FRAME_HASHES", absolute("--frame-hashes").c_str(), 1);
+        if (options.Has("--frames")) {
+            std::error_code ignored;
+            fs::create_directories(absolute("--frames"), ignored);
+            setenv("WINLAYER_FRAMES", absolute("--frames").c_str(), 1);
+            setenv("WINLAYER_FRAMES_EVERY", options.Has("--every") ? options.Value("--every").c_str() : "1", 1);
+        }
+        if (options.Has("--headless")) {
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("WINLAYER_REPLAY_FAST", "1", 1);
+        }
+        if (!EnterReplayFolder(options, journal, sessionFolder)) return 2;
+        setenv("WINLAYER_REPLAY", journal.c_str(), 1);
+    } else {
+        const std::string journal = options.Has("--record") ? absolute("--record") : std::string();
+        if (!EnterWorkingFolder(options, sessionFolder)) return 1;
+        if (!journal.empty()) {
+            const std::string whyNot = entry::StartJournal(journal, kProgram.version, entry::SplitList(kProgram.seedFiles));
+            if (!whyNot.empty()) {
+                std::fprintf(stderr, "%s: %s\n", kProgram.name, whyNot.c_str());
+                return 1;
+            }
+            setenv("WINLAYER_RECORD", journal.c_str(), 1);
+        }
+    }
 
     std::string commandLine;
     for (const std::string& arg : options.rest) {

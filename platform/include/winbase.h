@@ -24,6 +24,12 @@ typedef struct _SECURITY_ATTRIBUTES {
     BOOL bInheritHandle;
 } SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
+// 100-nanosecond intervals since 1601-01-01 UTC, in two halves.
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
 #pragma GCC visibility push(default)
 extern "C" {
 DWORD WINAPI GetLastError(void);
@@ -33,6 +39,8 @@ void WINAPI SetLastError(DWORD errorCode);
 // so intervals are measured by unsigned difference.
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD milliseconds);
+// The calendar clock (UTC).
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME time);
 
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCSTR name);
 BOOL WINAPI SetEvent(HANDLE event);

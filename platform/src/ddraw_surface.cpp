@@ -6,7 +6,9 @@
 
 #include "ddraw_internal.h"
 #include "gdi_internal.h"
+#include "frame_output.h"
 #include "injected_faults.h"
+#include "journal_session.h"
 #include "layer_log.h"
 #include "present.h"
 
@@ -240,9 +242,13 @@ HRESULT STDMETHODCALLTYPE Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags
         backBuffers_[i]->store_ = std::move(backBuffers_[i + 1]->store_);
     backBuffers_.back()->store_ = std::move(oldFront);
     ++uniqueness_;
-    if (caps_ & DDSCAPS_PRIMARYSURFACE)
+    if (caps_ & DDSCAPS_PRIMARYSURFACE) {
         present::ShowFrame(owner_ ? owner_->Window() : nullptr, store_->Row(0), store_->width, store_->height,
                            store_->pitch, (flags & DDFLIP_NOVSYNC) == 0);
+        layer::NoteFrameShown(store_->Row(0), store_->width, store_->height, store_->pitch);
+        // A recording cut short by a crash or a kill keeps every frame but the last.
+        layer::FlushJournal();
+    }
     return DD_OK;
 }
 

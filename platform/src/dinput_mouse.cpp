@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "com_object.h"
+#include "journal_session.h"
+#include "tick_clock.h"
 #include "injected_faults.h"
 #include "layer_log.h"
 #include "seam_hooks.h"
@@ -147,7 +149,52 @@ public:
                                     DIERR_UNSUPPORTED);
     }
 
+    // Whether the mouse can be had, what it reports and when are the outside
+    // world's answers; a replay takes them from the journal and leaves the
+    // real mouse alone.
     HRESULT STDMETHODCALLTYPE Acquire() override {
+        return layer::JournaledResult(journal::Call::DeviceResult, {0}, [this] { return AcquireLive(); });
+    }
+
+    HRESULT STDMETHODCALLTYPE Unacquire() override {
+        return layer::JournaledResult(journal::Call::DeviceResult, {1}, [this] { return UnacquireLive(); });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD size, LPVOID data) override {
+        if (!layer::Journaling()) return GetDeviceStateLive(size, data);
+        const journal::Record r = layer::JournalExchange(journal::Call::DeviceState, {size, data != nullptr},
+                                                         [&](journal::Record& out) {
+                                                             std::vector<std::uint8_t> bytes(size);
+                                                             out.answer = {GetDeviceStateLive(
+                                                                 size, data ? bytes.data() : nullptr)};
+                                                             if (data) out.data = std::move(bytes);
+                                                         });
+        if (data && r.data.size() == size) std::memcpy(data, r.data.data(), size);
+        return static_cast<HRESULT>(r.answer[0]);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetDeviceData(DWORD recordSize, LPDIDEVICEOBJECTDATA records, LPDWORD count,
+                                            DWORD flags) override {
+        if (!layer::Journaling()) return GetDeviceDataLive(recordSize, records, count, flags);
+        const std::int64_t asked = count ? static_cast<std::int64_t>(*count) : -1;
+        const journal::Record r = layer::JournalExchange(
+            journal::Call::DeviceData, {recordSize, asked, flags, records != nullptr}, [&](journal::Record& out) {
+                DWORD n = count ? *count : 0;
+                // Room for what was asked, bounded by what the device can hold.
+                std::vector<std::uint8_t> bytes(records ? std::min<std::size_t>(n, 4096) * recordSize : 0);
+                const HRESULT hr = GetDeviceDataLive(recordSize, records ? reinterpret_cast<LPDIDEVICEOBJECTDATA>(bytes.data()) : nullptr,
+                                                     count ? &n : nullptr, flags);
+                out.answer = {hr, n};
+                if (records) out.data.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(n * recordSize, bytes.size())));
+            });
+        if (r.answer.size() != 2) return static_cast<HRESULT>(r.answer[0]);
+        const auto n = static_cast<DWORD>(r.answer[1]);
+        if (count) *count = n;
+        if (records && r.data.size() == static_cast<std::size_t>(n) * recordSize) std::memcpy(records, r.data.data(), r.data.size());
+        return static_cast<HRESULT>(r.answer[0]);
+    }
+
+    HRESULT AcquireLive() {
         std::lock_guard<std::mutex> lock(guard_);
         if (!format_) return DIERR_INVALIDPARAM;
         if (acquired_) return S_FALSE;
@@ -160,7 +207,7 @@ public:
         return DI_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE Unacquire() override {
+    HRESULT UnacquireLive() {
         std::lock_guard<std::mutex> lock(guard_);
         lost_ = false;
         if (!acquired_) return DI_NOEFFECT;
@@ -169,7 +216,7 @@ public:
         return DI_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD size, LPVOID data) override {
+    HRESULT GetDeviceStateLive(DWORD size, LPVOID data) {
         if (const HRESULT fault = TakeFault(seam::FaultCall::GetDeviceState); fault != S_OK) return fault;
         std::lock_guard<std::mutex> lock(guard_);
         if (!data || !format_ || size != format_->dwDataSize) return DIERR_INVALIDPARAM;
@@ -184,8 +231,7 @@ public:
         return DI_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE GetDeviceData(DWORD recordSize, LPDIDEVICEOBJECTDATA records, LPDWORD count,
-                                            DWORD flags) override {
+    HRESULT GetDeviceDataLive(DWORD recordSize, LPDIDEVICEOBJECTDATA records, LPDWORD count, DWORD flags) {
         if (const HRESULT fault = TakeFault(seam::FaultCall::GetDeviceData); fault != S_OK) return fault;
         std::lock_guard<std::mutex> lock(guard_);
         // The DirectX 7 record, or the longer DirectInput 8 one with its application word.
@@ -303,7 +349,7 @@ public:
         std::lock_guard<std::mutex> lock(guard_);
         if (!acquired_) return;
         ++sequence_;
-        const DWORD time = GetTickCount();
+        const DWORD time = layer::LiveTickCount();
         switch (input.type) {
         case Input::Type::Motion:
             stateX_ += input.dx;

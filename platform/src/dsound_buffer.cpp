@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsound_objects.h"
+#include "journal_session.h"
 #include "layer_log.h"
 #include "winbase.h"
 
@@ -88,8 +89,24 @@ HRESULT SoundBuffer::GetCaps(LPDSBCAPS caps) {
     return DS_OK;
 }
 
+// Where the sound has got to and whether it still plays depend on the
+// output's clock, so a journal keeps both answers.
 HRESULT SoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
     if (!play && !write) return DSERR_INVALIDPARAM;
+    if (!layer::Journaling()) return CurrentPositionLive(play, write);
+    const journal::Record r = layer::JournalExchange(journal::Call::SoundPosition, {play != nullptr, write != nullptr},
+                                                     [this](journal::Record& out) {
+                                                         DWORD p = 0, w = 0;
+                                                         out.answer = {CurrentPositionLive(&p, &w), p, w};
+                                                     });
+    if (r.answer.size() == 3) {
+        if (play) *play = static_cast<DWORD>(r.answer[1]);
+        if (write) *write = static_cast<DWORD>(r.answer[2]);
+    }
+    return static_cast<HRESULT>(r.answer[0]);
+}
+
+HRESULT SoundBuffer::CurrentPositionLive(LPDWORD play, LPDWORD write) {
     Mixer& mixer = Mixer::Instance();
     std::uint64_t heard, mixed;
     {
@@ -137,6 +154,16 @@ HRESULT SoundBuffer::GetFrequency(LPDWORD out) {
 
 HRESULT SoundBuffer::GetStatus(LPDWORD status) {
     if (!status) return DSERR_INVALIDPARAM;
+    if (!layer::Journaling()) return StatusLive(status);
+    const journal::Record r = layer::JournalExchange(journal::Call::SoundStatus, {}, [this](journal::Record& out) {
+        DWORD s = 0;
+        out.answer = {StatusLive(&s), s};
+    });
+    if (r.answer.size() == 2) *status = static_cast<DWORD>(r.answer[1]);
+    return static_cast<HRESULT>(r.answer[0]);
+}
+
+HRESULT SoundBuffer::StatusLive(LPDWORD status) {
     Mixer& mixer = Mixer::Instance();
     std::lock_guard<std::mutex> lock(mixer.Guard());
     *status = 0;

@@ -113,6 +113,9 @@ public:
     HRESULT SetNotifications(DWORD count, LPCDSBPOSITIONNOTIFY notifies);
 
 private:
+    // What GetCurrentPosition and GetStatus answer when no journal does.
+    HRESULT CurrentPositionLive(LPDWORD play, LPDWORD write);
+    HRESULT StatusLive(LPDWORD status);
     SoundBuffer(SoundDevice* device, DWORD flags, DWORD bytes, const WAVEFORMATEX& format);
     ~SoundBuffer();
     // Converts the application's bytes [offset, offset + count) into the

@@ -56,8 +56,8 @@ namespace layer {
 
 void NoteIdlePass() {
     std::lock_guard<std::mutex> lock(Guard());
-    pacing.passBefore = pacing.passSeen ? pacing.passTick : GetTickCount();
-    pacing.passTick = GetTickCount();
+    pacing.passBefore = pacing.passSeen ? pacing.passTick : LiveTickCount();
+    pacing.passTick = LiveTickCount();
     pacing.passSeen = true;
 }
 
@@ -67,7 +67,7 @@ void NoteFrameShown() {
     // its drawing reached the present (which a slow frame puts later).
     // Outside an idle pass (a frame drawn for a message) the last pass's tick
     // is earlier still, which only makes the next wake-up earlier.
-    const DWORD now = pacing.passSeen ? pacing.passTick : GetTickCount();
+    const DWORD now = pacing.passSeen ? pacing.passTick : LiveTickCount();
     if (pacing.seenFrame) {
         const DWORD interval = now - pacing.lastFrame;
         // Only an interval the program chose itself tells its cadence: one
@@ -110,7 +110,7 @@ IdleClock::time_point IdleWakeTime(IdleClock::time_point now) {
     }
     const auto wake = std::min(now + kLongestSleep, NextWallSecond(now, wall));
     if (!pacing.seenFrame) return wake;
-    const DWORD tick = GetTickCount();
+    const DWORD tick = LiveTickCount();
     const DWORD sinceFrame = tick - pacing.lastFrame;
     if (sinceFrame > kLongestPeriod) return wake;  // not drawing now
     const DWORD period = pacing.Period();

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "journal_session.h"
 #include "seam_hooks.h"
 #include "winerror.h"
 
@@ -31,7 +32,9 @@ void Rearm() {
 
 namespace layer {
 
-HRESULT TakeFault(seam::FaultCall call) {
+namespace {
+
+HRESULT TakeFaultLive(seam::FaultCall call) {
     if (!armed.load(std::memory_order_acquire)) return S_OK;
     std::lock_guard<std::mutex> lock(guard);
     Pending& slot = pending[static_cast<std::size_t>(call)];
@@ -39,6 +42,18 @@ HRESULT TakeFault(seam::FaultCall call) {
     const HRESULT result = slot.result;
     if (--slot.count == 0) Rearm();
     return result;
+}
+
+}  // namespace
+
+// A surface's lost or busy state is the outside world's doing, so a journal
+// keeps what each blit and flip found; the mouse's calls keep theirs whole.
+HRESULT TakeFault(seam::FaultCall call) {
+    const bool surfaceCall =
+        call == seam::FaultCall::Blt || call == seam::FaultCall::BltFast || call == seam::FaultCall::Flip;
+    if (!surfaceCall) return TakeFaultLive(call);
+    return JournaledResult(journal::Call::SurfaceResult, {static_cast<std::int64_t>(call)},
+                           [call] { return TakeFaultLive(call); });
 }
 
 }  // namespace layer

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "journal_session.h"
 #include "layer_log.h"
 #include "seam_hooks.h"
 #include "window_hooks.h"
@@ -229,7 +230,9 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    return layer::WaitForObjects(1, &handle, false, milliseconds, nullptr, false);
+    return layer::JournaledResult(journal::Call::ObjectWait, {1, 0, milliseconds, -1}, [&] {
+        return layer::WaitForObjects(1, &handle, false, milliseconds, nullptr, false);
+    });
 }
 
 DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds) {
@@ -237,7 +240,8 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    return layer::WaitForObjects(count, handles, waitAll != FALSE, milliseconds, nullptr, false);
+    const auto live = [=] { return layer::WaitForObjects(count, handles, waitAll != FALSE, milliseconds, nullptr, false); };
+    return layer::JournaledResult(journal::Call::ObjectWait, {count, waitAll, milliseconds, -1}, live);
 }
 
 }  // extern "C"

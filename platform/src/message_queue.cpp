@@ -6,7 +6,9 @@
 #include <deque>
 
 #include "idle_pacing.h"
+#include "journal_session.h"
 #include "kernel_sync.h"
+#include "tick_clock.h"
 #include "window_hooks.h"
 #include "window_registry.h"
 #include "winbase.h"
@@ -54,7 +56,7 @@ MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam, POINT pointer)
     msg.message = message;
     msg.wParam = wParam;
     msg.lParam = lParam;
-    msg.time = GetTickCount();
+    msg.time = layer::LiveTickCount();
     msg.pt = pointer;
     return msg;
 }
@@ -87,6 +89,36 @@ bool AnyLocked() {
     const Queue& queue = TheQueue();
     return !queue.posted.empty() || queue.quitPending || !queue.input.empty();
 }
+
+// A call's result as a journal's answer, followed by the message's fields
+// when it handed one out (GetMessageA hands out WM_QUIT with FALSE).
+void PutMessage(journal::Record& record, BOOL result, bool filled, const MSG& msg) {
+    record.answer = {result};
+    if (!filled) return;
+    record.answer.insert(record.answer.end(),
+                         {static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(msg.hwnd)), msg.message,
+                          static_cast<std::int64_t>(msg.wParam), static_cast<std::int64_t>(msg.lParam), msg.time,
+                          msg.pt.x, msg.pt.y});
+}
+
+BOOL TakeMessage(const journal::Record& record, MSG* msg) {
+    const auto& a = record.answer;
+    if (a.size() == 8) {
+        msg->hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(a[1]));
+        msg->message = static_cast<UINT>(a[2]);
+        msg->wParam = static_cast<WPARAM>(a[3]);
+        msg->lParam = static_cast<LPARAM>(a[4]);
+        msg->time = static_cast<DWORD>(a[5]);
+        msg->pt = POINT{static_cast<LONG>(a[6]), static_cast<LONG>(a[7])};
+    }
+    return a.empty() ? FALSE : static_cast<BOOL>(a[0]);
+}
+
+BOOL PeekLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+BOOL GetLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
+BOOL WaitLive();
+
+std::int64_t HandleValue(HWND window) { return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(window)); }
 
 }  // namespace
 
@@ -166,6 +198,46 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (!layer::Journaling()) return PeekLive(msg, window, filterMin, filterMax, removeFlags);
+    return TakeMessage(layer::JournalExchange(journal::Call::PeekMessage,
+                                              {HandleValue(window), filterMin, filterMax, removeFlags},
+                                              [&](journal::Record& r) {
+                                                  MSG taken{};
+                                                  const BOOL found =
+                                                      PeekLive(&taken, window, filterMin, filterMax, removeFlags);
+                                                  PutMessage(r, found, found != FALSE, taken);
+                                              }),
+                       msg);
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
+    if (msg == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    if (window != nullptr && window != reinterpret_cast<HWND>(-1) && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return -1;
+    }
+    if (!layer::Journaling()) return GetLive(msg, window, filterMin, filterMax);
+    return TakeMessage(layer::JournalExchange(journal::Call::GetMessage, {HandleValue(window), filterMin, filterMax},
+                                              [&](journal::Record& r) {
+                                                  MSG taken{};
+                                                  PutMessage(r, GetLive(&taken, window, filterMin, filterMax), true,
+                                                             taken);
+                                              }),
+                       msg);
+}
+
+BOOL WINAPI WaitMessage(void) {
+    return layer::JournaledResult(journal::Call::WaitMessage, {}, WaitLive);
+}
+
+}  // extern "C"
+
+namespace {
+
+BOOL PeekLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
     const bool remove = (removeFlags & PM_REMOVE) != 0;
     layer::PumpSdlEvents();
     std::unique_lock<std::mutex> lock(layer::KernelLock());
@@ -194,15 +266,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
     return FALSE;
 }
 
-BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
-    if (msg == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return -1;
-    }
-    if (window != nullptr && window != reinterpret_cast<HWND>(-1) && !IsWindow(window)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return -1;
-    }
+BOOL GetLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
     for (;;) {
         layer::PumpSdlEvents();
         std::unique_lock<std::mutex> lock(layer::KernelLock());
@@ -214,7 +278,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
     }
 }
 
-BOOL WINAPI WaitMessage(void) {
+BOOL WaitLive() {
     for (;;) {
         // Input that the pump only sent to a window (activation, for one)
         // counts as input too: the caller must get to look at its new state.
@@ -224,6 +288,10 @@ BOOL WINAPI WaitMessage(void) {
         layer::WaitForWakeOrDisplay(lock, layer::IdleClock::now() + std::chrono::hours(1));
     }
 }
+
+}  // namespace
+
+extern "C" {
 
 DWORD WINAPI GetQueueStatus(UINT flags) {
     layer::PumpSdlEvents();
@@ -238,8 +306,11 @@ DWORD WINAPI GetQueueStatus(UINT flags) {
 
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
                                        DWORD wakeMask) {
-    return layer::WaitForObjects(count, handles, waitAll != FALSE, milliseconds,
-                                 [wakeMask] { return layer::QueueHasLocked(wakeMask); }, true);
+    const auto live = [=] {
+        return layer::WaitForObjects(count, handles, waitAll != FALSE, milliseconds,
+                                     [wakeMask] { return layer::QueueHasLocked(wakeMask); }, true);
+    };
+    return layer::JournaledResult(journal::Call::ObjectWait, {count, waitAll, milliseconds, wakeMask}, live);
 }
 
 BOOL WINAPI TranslateMessage(const MSG* msg) {

@@ -114,6 +114,31 @@ DWORD ReadDword(const unsigned char* p) {
 
 }  // namespace
 
+std::uint64_t ResourcesHash() {
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.guard);
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            hash ^= bytes[i];
+            hash *= 0x100000001b3ull;
+        }
+    };
+    for (const ResourceEntry* entry : registry.entries) {
+        const char* type = entry->typeName ? entry->typeName : "";
+        const char* name = entry->name ? entry->name : "";
+        mix(type, std::strlen(type) + 1);
+        mix(&entry->typeId, sizeof entry->typeId);
+        mix(name, std::strlen(name) + 1);
+        mix(&entry->id, sizeof entry->id);
+        const std::uint64_t size = entry->size;
+        mix(&size, sizeof size);
+        mix(entry->data, entry->size);
+    }
+    return hash;
+}
+
 void RegisterResources(const ResourceEntry* entries, std::size_t count) {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.guard);

@@ -1,6 +1,7 @@
 // What other services of the layer need to know about the executable's
 // resources beyond the Win32 lookup functions: the pixels behind an icon
-// handle (for the window's icon).
+// handle (for the window's icon), and whether they are the ones a journal
+// was recorded with.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,10 @@ namespace layer {
 // 0xAARRGGBB pixels, top row first. False when the handle is not an icon of
 // the layer or its image is in a format the layer does not decode.
 bool DecodeIcon(HICON icon, int preferredSize, std::vector<std::uint32_t>& pixels, int& width, int& height);
+
+// A hash of every registered resource (types, names and bytes, in the order
+// registered): a replay journal made with other pictures or sounds is refused.
+std::uint64_t ResourcesHash();
 
 }  // namespace layer
 

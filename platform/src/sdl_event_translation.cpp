@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "journal_session.h"
 #include "listener_list.h"
 #include "message_queue.h"
 #include "window_hooks.h"
@@ -300,6 +301,19 @@ void Translate(const SDL_Event& event) {
 
 thread_local bool pumping = false;
 
+// A replay's answers come from its journal: what the player does meanwhile
+// reaches nothing, except a request to stop watching.
+void DropEventsDuringReplay() {
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        const bool escape = event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE;
+        const bool closed = event.type == SDL_QUIT ||
+                            (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+        if (escape || closed) layer::StopReplayByPlayer();
+    }
+}
+
 }  // namespace
 
 namespace layer {
@@ -312,7 +326,12 @@ bool PumpSdlEvents() {
     // must not start a second pump; nor may a thread other than the window
     // system's own take its events.
     if (pumping || !OnVideoThread()) return false;
+    if (ReplayingAnywhere()) {
+        DropEventsDuringReplay();
+        return false;
+    }
     pumping = true;
+    const OutsideWorldScope outside;
     bool took = false;
     SDL_Event event;
     // One read of the display per pump; SDL_PollEvent would read it again

@@ -1,8 +1,9 @@
-// The millisecond tick counter and sleeping.
+// The millisecond tick counter, the calendar clock and sleeping.
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "journal_session.h"
 #include "seam_hooks.h"
 #include "tick_clock.h"
 #include "winbase.h"
@@ -35,6 +36,8 @@ std::chrono::steady_clock::time_point StartOfTick(DWORD tick) {
     return Start() + std::chrono::milliseconds(static_cast<std::int64_t>(elapsed) + ahead);
 }
 
+DWORD LiveTickCount() { return static_cast<DWORD>(ElapsedMs()) + tickOffset.load(); }
+
 }  // namespace layer
 
 namespace layer::testing {
@@ -43,7 +46,22 @@ void SetTickBase(DWORD base) { tickOffset = static_cast<std::uint32_t>(base - st
 
 extern "C" {
 
-DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(ElapsedMs()) + tickOffset.load(); }
+DWORD WINAPI GetTickCount(void) {
+    return layer::JournaledResult(journal::Call::Tick, {}, layer::LiveTickCount);
+}
+
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME time) {
+    if (time == nullptr) return;
+    const auto live = [] {
+        // From 1601 to 1970: 369 years, 89 of them leap years.
+        constexpr std::int64_t kUnixEpoch = 116444736000000000;
+        const auto since1970 = std::chrono::system_clock::now().time_since_epoch();
+        return kUnixEpoch + std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100;
+    };
+    const std::int64_t value = layer::JournaledResult(journal::Call::Calendar, {}, live);
+    time->dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value));
+    time->dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value) >> 32);
+}
 
 void WINAPI Sleep(DWORD milliseconds) {
     if (milliseconds == 0) {

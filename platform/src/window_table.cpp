@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "journal_session.h"
 #include "layer_log.h"
 #include "listener_list.h"
 #include "message_queue.h"
@@ -77,7 +78,7 @@ Window* Find(HWND handle) {
 
 LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = layer::WindowProcOf(window);
-    return proc ? proc(window, msg, wParam, lParam) : 0;
+    return proc ? layer::CallWindowProcedure(window, msg, wParam, lParam, proc) : 0;
 }
 
 }  // namespace layer::windows
@@ -401,7 +402,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    return proc(window, msg, wParam, lParam);
+    return layer::CallWindowProcedure(window, msg, wParam, lParam, proc);
 }
 
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
