@@ -52,15 +52,17 @@ DWORD WINAPI GetTickCount(void) {
 
 void WINAPI GetSystemTimeAsFileTime(LPFILETIME time) {
     if (time == nullptr) return;
+    // Milliseconds since 1601: Windows' calendar moves in steps of its
+    // system tick, never finer than this, and a journal keeps it small.
     const auto live = [] {
         // From 1601 to 1970: 369 years, 89 of them leap years.
-        constexpr std::int64_t kUnixEpoch = 116444736000000000;
+        constexpr std::int64_t kUnixEpochMs = 11644473600000;
         const auto since1970 = std::chrono::system_clock::now().time_since_epoch();
-        return kUnixEpoch + std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100;
+        return kUnixEpochMs + std::chrono::duration_cast<std::chrono::milliseconds>(since1970).count();
     };
-    const std::int64_t value = layer::JournaledResult(journal::Call::Calendar, {}, live);
-    time->dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value));
-    time->dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value) >> 32);
+    const auto steps = static_cast<std::uint64_t>(layer::JournaledResult(journal::Call::Calendar, {}, live)) * 10000;
+    time->dwLowDateTime = static_cast<DWORD>(steps);
+    time->dwHighDateTime = static_cast<DWORD>(steps >> 32);
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
