@@ -53,6 +53,8 @@ private:
     // parts they drive and look at in one subclass, ShellUnderTest; nothing
     // else reaches them.
     friend class ShellUnderTest;
+    // The scripted player that records whole games (tools/recorder/) aims by them.
+    friend class RecordedGame;
 
     // Start-up and the classification of a frame's DirectX results.
     bool FatalError(const char* message);

@@ -64,7 +64,7 @@ public:
     // Moves the cursor figure to (x, y) in hand-sized steps.
     void MoveCursorTo(int x, int y) {
         for (int step = 0; step < 40; ++step) {
-            CursorFigure* cursor = Look(game_.cursor);
+            CursorFigure* cursor = game_.cursor.get();
             if (cursor == nullptr) return;
             const int dx = x - Look(cursor->x);
             const int dy = y - Look(cursor->y);
@@ -105,9 +105,9 @@ public:
     // One line of what the player sees, for following a script that fails.
     void Report() {
         if (!std::getenv("ZARNOK_RECORDER_VERBOSE")) return;
-        Wanderer* w = Look(game_.wanderer);
-        CursorFigure* c = Look(game_.cursor);
-        Box* b = Look(game_.box);
+        Wanderer* w = game_.wanderer.get();
+        CursorFigure* c = game_.cursor.get();
+        Box* b = game_.box.get();
         std::fprintf(stderr, "state %d score %d drinks %d | wanderer %d (%d,%d) anger %.1f | cursor (%d,%d) | box %s(%d,%d)\n",
                      static_cast<int>(Look(game_.state)), static_cast<int>(Look(game_.score)),
                      static_cast<int>(Look(game_.drinkCount)), w ? Look(w->state) : 0, w ? Look(w->x) : 0,
@@ -135,7 +135,7 @@ std::string WonRound(Player& player) {
             player.Quit();
             return boxesEaten == 1 ? "" : "the round was won, but the box was eaten " + std::to_string(boxesEaten) + " times";
         }
-        if (Wanderer* wanderer = Look(game.wanderer)) {
+        if (Wanderer* wanderer = game.wanderer.get()) {
             const int at = Look(wanderer->state);
             const bool nowEating = at >= EatingBox && at < Asleep;
             if (nowEating && !eating) ++boxesEaten;
@@ -148,8 +148,8 @@ std::string WonRound(Player& player) {
             continue;
         }
         // A drink on the box leads him into it.
-        Box* box = Look(game.box);
-        Wanderer* wanderer = Look(game.wanderer);
+        Box* box = game.box.get();
+        Wanderer* wanderer = game.wanderer.get();
         if (box != nullptr && wanderer != nullptr && Look(wanderer->state) < 0 && Look(game.drinkCount) == 0) {
             // Where the box will be when he gets there, at about five
             // pixels a frame; the box bounces off the walls on its way.
@@ -174,8 +174,8 @@ std::string RagingLoss(Player& player) {
         player.Click(SDL_BUTTON_RIGHT);
         if (clicks % 20 == 0) player.Report();
         // A box would calm him: a drink across the field keeps him from it.
-        Box* box = Look(game.box);
-        Wanderer* wanderer = Look(game.wanderer);
+        Box* box = game.box.get();
+        Wanderer* wanderer = game.wanderer.get();
         if (box != nullptr && wanderer != nullptr && Look(wanderer->state) < 0 && Look(game.drinkCount) == 0 &&
             std::hypot(Look(box->x) - Look(wanderer->x), Look(box->y) - Look(wanderer->y)) < 250) {
             player.MoveCursorTo(std::clamp(800 - Look(box->x), 60, 740), std::clamp(600 - Look(box->y), 60, 540));
