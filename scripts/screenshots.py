@@ -28,19 +28,9 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 GAMES = os.path.join(ROOT, "tests", "replay", "games")
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+import zarnok_e2e as e2e  # noqa: E402
 NAMES = ("title", "instructions", "play", "name-entry")
-
-
-class Picture:
-    """RGB pixels, top row first."""
-
-    def __init__(self, width, height, rows):
-        self.width = width
-        self.height = height
-        self.rows = rows  # list of lists of (r, g, b)
-
-    def px(self, x, y):
-        return self.rows[y][x]
 
 
 # ---------------------------------------------------------------------------
@@ -99,7 +89,7 @@ def read_png(path):
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
         rows.append([tuple(line[x:x + 3]) for x in range(0, stride, step)])
         previous = line
-    return Picture(width, height, rows)
+    return e2e.Picture(width, height, rows)
 
 
 # ---------------------------------------------------------------------------
@@ -107,10 +97,10 @@ def read_png(path):
 
 EVERY = 10
 MOMENTS = {
-    "title": ("won-round", 0),
-    "instructions": ("won-round", 0),
-    "play": ("won-round", 0),
-    "name-entry": ("raging-loss", 0),
+    "title": ("won-round", 10),  # the scroll box's first two rows whole
+    "instructions": ("won-round", 20),
+    "play": ("won-round", 90),  # the box, a spectre, the Wanderer after a drink
+    "name-entry": ("raging-loss", 820),  # "zed" typed
 }
 
 

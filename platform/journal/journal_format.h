@@ -23,7 +23,7 @@ inline constexpr std::uint16_t kFormatVersion = 1;
 enum class Call : std::uint8_t {
     Resources = 1,      // first record: answer[0] is the hash of the program's resources
     Tick = 2,           // GetTickCount / timeGetTime
-    Calendar = 3,       // time(): answer[0] seconds since 1970
+    Calendar = 3,       // GetSystemTimeAsFileTime (time() goes through it): answer[0] ms since 1601
     PeekMessage = 4,    // question: filterMin, filterMax, remove flags; answer: result; data: MSG when found
     GetMessage = 5,     // question: filterMin, filterMax; answer: result; data: MSG
     WaitMessage = 6,    // answer: result
@@ -40,7 +40,7 @@ enum class Call : std::uint8_t {
     SoundResult = 14,   // Play / Stop / Lock / Restore: question: which; answer: result
     SurfaceResult = 15, // Flip / Blt / BltFast / Lock / GetDC / IsLost / Restore: question: which;
                         // answer: result
-    End = 16,           // the program ended: answer[0] is its exit code
+    End = 16,           // the program ended (written at its exit)
 };
 inline constexpr std::uint8_t kLastCall = static_cast<std::uint8_t>(Call::End);
 

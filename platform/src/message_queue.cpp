@@ -118,6 +118,12 @@ BOOL PeekLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remov
 BOOL GetLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL WaitLive();
 
+// A replay takes its messages from the journal, but the window still needs
+// its events taken, and the player's Escape must reach the replay.
+void PumpDuringReplay() {
+    if (layer::ReplayingHere()) layer::PumpSdlEvents();
+}
+
 std::int64_t HandleValue(HWND window) { return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(window)); }
 
 }  // namespace
@@ -199,6 +205,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
         return FALSE;
     }
     if (!layer::Journaling()) return PeekLive(msg, window, filterMin, filterMax, removeFlags);
+    PumpDuringReplay();
     return TakeMessage(layer::JournalExchange(journal::Call::PeekMessage,
                                               {HandleValue(window), filterMin, filterMax, removeFlags},
                                               [&](journal::Record& r) {
@@ -220,6 +227,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
         return -1;
     }
     if (!layer::Journaling()) return GetLive(msg, window, filterMin, filterMax);
+    PumpDuringReplay();
     return TakeMessage(layer::JournalExchange(journal::Call::GetMessage, {HandleValue(window), filterMin, filterMax},
                                               [&](journal::Record& r) {
                                                   MSG taken{};
@@ -230,6 +238,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
 }
 
 BOOL WINAPI WaitMessage(void) {
+    PumpDuringReplay();
     return layer::JournaledResult(journal::Call::WaitMessage, {}, WaitLive);
 }
 

@@ -73,7 +73,7 @@ def main():
             summary = (f"{new_count} frames, new" if old_count == 0 else
                        describe(changed, old_count, new_count) if changed else f"{new_count} frames, unchanged")
             print(f"{name}: " + summary
-                  + ("; best scores changed" if old_hiscores != hiscores else ""))
+                  + ("; best scores changed" if old_hiscores not in (None, hiscores) else ""))
             continue
         if changed:
             print(f"{name}: {describe(changed, old_count, new_count)}")

@@ -188,6 +188,8 @@ std::string RagingLoss(Player& player) {
     player.Key(SDLK_z, SDL_SCANCODE_Z);
     player.Key(SDLK_e, SDL_SCANCODE_E);
     player.Key(SDLK_d, SDL_SCANCODE_D);
+    // Long enough on screen for the README's picture of the name entry.
+    std::this_thread::sleep_for(1500ms);
     player.Key(SDLK_RETURN, SDL_SCANCODE_RETURN);
     if (!player.WaitForState(Title, 3s)) return "the name entry did not finish";
     player.Quit();
