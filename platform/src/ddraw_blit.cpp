@@ -1,5 +1,7 @@
 #include "ddraw_blit.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -116,24 +118,84 @@ void Stretch(Plane dest, int destWidth, int destHeight, Plane source, int source
     }
 }
 
+namespace {
+
+// Appends the opaque runs of one row, eight pixels at a time where it can:
+// a block's keyed pixels as a bit mask, and the run edges found in the mask.
+void AppendRowRuns(std::vector<std::uint32_t>& spans, const std::uint16_t* row, int width, const ColourKey& key) {
+    int start = -1;  // where the open run began
+    auto close = [&](int end) {
+        spans.push_back(static_cast<std::uint32_t>(start) << 16 | static_cast<std::uint32_t>(end - start));
+        start = -1;
+    };
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128i low = _mm_set1_epi16(static_cast<short>(key.low));
+    const __m128i high = _mm_set1_epi16(static_cast<short>(key.high));
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 8 <= width; x += 8) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+        const __m128i outside = _mm_or_si128(_mm_subs_epu16(low, pixels), _mm_subs_epu16(pixels, high));
+        const __m128i keyedLanes = _mm_cmpeq_epi16(outside, zero);
+        // One bit a pixel: bit i is set when pixel x + i is keyed.
+        const unsigned keyed = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(keyedLanes, zero))) & 0xFFu;
+        unsigned from = 0;  // bits below this are dealt with
+        for (;;) {
+            const unsigned edges = (start < 0 ? ~keyed : keyed) & (0xFFu << from) & 0xFFu;
+            if (edges == 0) break;
+            const unsigned at = static_cast<unsigned>(__builtin_ctz(edges));
+            if (start < 0)
+                start = x + static_cast<int>(at);
+            else
+                close(x + static_cast<int>(at));
+            from = at + 1;
+            if (from >= 8) break;
+        }
+    }
+#endif
+    for (; x < width; ++x) {
+        const bool opaque = !Keyed(row[x], key);
+        if (opaque && start < 0) start = x;
+        if (!opaque && start >= 0) close(x);
+    }
+    if (start >= 0) close(width);
+}
+
+}  // namespace
+
 OpaqueRuns BuildRuns(Plane source, int width, int height, const ColourKey& key) {
     OpaqueRuns runs;
     runs.key = key;
     runs.rowStart.reserve(static_cast<std::size_t>(height) + 1);
     for (int y = 0; y < height; ++y) {
         runs.rowStart.push_back(static_cast<std::uint32_t>(runs.spans.size()));
-        const auto* row = reinterpret_cast<const std::uint16_t*>(source.pixels + y * source.pitch);
-        int x = 0;
-        while (x < width) {
-            while (x < width && Keyed(row[x], key)) ++x;
-            const int start = x;
-            while (x < width && !Keyed(row[x], key)) ++x;
-            if (x > start)
-                runs.spans.push_back(static_cast<std::uint32_t>(start) << 16 | static_cast<std::uint32_t>(x - start));
-        }
+        AppendRowRuns(runs.spans, reinterpret_cast<const std::uint16_t*>(source.pixels + y * source.pitch), width, key);
     }
     runs.rowStart.push_back(static_cast<std::uint32_t>(runs.spans.size()));
     return runs;
+}
+
+void RebuildRows(OpaqueRuns& runs, Plane source, int width, int top, int bottom) {
+    thread_local std::vector<std::uint32_t> fresh;
+    thread_local std::vector<std::uint32_t> freshStart;
+    fresh.clear();
+    freshStart.clear();
+    for (int y = top; y < bottom; ++y) {
+        freshStart.push_back(static_cast<std::uint32_t>(fresh.size()));
+        AppendRowRuns(fresh, reinterpret_cast<const std::uint16_t*>(source.pixels + y * source.pitch), width,
+                      runs.key);
+    }
+    const std::uint32_t begin = runs.rowStart[top], end = runs.rowStart[bottom];
+    const auto oldCount = static_cast<std::ptrdiff_t>(end - begin);
+    const auto newCount = static_cast<std::ptrdiff_t>(fresh.size());
+    if (newCount > oldCount)
+        runs.spans.insert(runs.spans.begin() + end, static_cast<std::size_t>(newCount - oldCount), 0);
+    else if (newCount < oldCount)
+        runs.spans.erase(runs.spans.begin() + begin + newCount, runs.spans.begin() + end);
+    std::copy(fresh.begin(), fresh.end(), runs.spans.begin() + begin);
+    for (int y = top; y < bottom; ++y) runs.rowStart[y] = begin + freshStart[y - top];
+    const auto shift = static_cast<std::uint32_t>(newCount - oldCount);  // wraps for a shrink, as intended
+    for (std::size_t y = static_cast<std::size_t>(bottom); y < runs.rowStart.size(); ++y) runs.rowStart[y] += shift;
 }
 
 namespace {

@@ -45,6 +45,10 @@ struct OpaqueRuns {
 
 OpaqueRuns BuildRuns(Plane source, int width, int height, const ColourKey& key);
 
+// Builds the runs of rows [top, bottom) again from the picture's pixels (at
+// `source`, `width` wide), after only those rows changed.
+void RebuildRows(OpaqueRuns& runs, Plane source, int width, int top, int bottom);
+
 // A keyed copy of the block [left, left + width) x [top, top + height) of the
 // picture the runs were built from (its pixels at `source`) to `dest`.
 void CopyRuns(Plane dest, Plane source, const OpaqueRuns& runs, int left, int top, int width, int height);

@@ -3,6 +3,7 @@
 // is ever lost behind the program's back.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -30,10 +31,33 @@ struct PixelStore {
     // last changed, so pictures redrawn between single uses never pay.
     std::unique_ptr<blit::OpaqueRuns> runs;
     int keyedUses = 0;
+    // Rows [staleTop, staleBottom) changed since the runs were built; a
+    // picture drawn over a band at a time (a scrolling box, say) keeps the
+    // runs of the rest and rebuilds only the band.
+    int staleTop = 0;
+    int staleBottom = 0;
     // The pixels may have changed.
     void Touch() {
         runs.reset();
         keyedUses = 0;
+        staleTop = staleBottom = 0;
+    }
+    // Only rows [top, bottom) may have changed. A band of at most half the
+    // picture still counts towards earning runs, and keeps runs already made.
+    void TouchRows(int top, int bottom) {
+        if (top >= bottom) return;
+        if (2 * (bottom - top) > height) {
+            Touch();
+            return;
+        }
+        if (!runs) return;
+        if (staleTop == staleBottom) {
+            staleTop = top;
+            staleBottom = bottom;
+        } else {
+            staleTop = std::min(staleTop, top);
+            staleBottom = std::max(staleBottom, bottom);
+        }
     }
 };
 

@@ -123,7 +123,7 @@ HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE
         blit::Copy(dest, blit::Plane{from.Row(sourceRect.top) + sourceRect.left * 2, from.pitch},
                    static_cast<int>(width), static_cast<int>(height), blit::ColourKey{});
     }
-    store_->Touch();
+    store_->TouchRows(static_cast<int>(y), static_cast<int>(y + height));
     return DD_OK;
 }
 
@@ -135,6 +135,10 @@ void Surface::KeyedCopy(blit::Plane dest, Surface* source, int left, int top, in
         if (!sameKey)
             from.runs = std::make_unique<blit::OpaqueRuns>(
                 blit::BuildRuns(blit::Plane{from.Row(0), from.pitch}, from.width, from.height, key));
+        else if (from.staleTop < from.staleBottom)
+            blit::RebuildRows(*from.runs, blit::Plane{from.Row(0), from.pitch}, from.width, from.staleTop,
+                              from.staleBottom);
+        from.staleTop = from.staleBottom = 0;
         blit::CopyRuns(dest, blit::Plane{from.Row(0), from.pitch}, *from.runs, left, top, width, height);
         return;
     }
@@ -188,7 +192,12 @@ HRESULT Surface::BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DW
     const blit::Plane destPlane{store_->Row(dest.top) + dest.left * 2, store_->pitch};
     const int destWidth = dest.right - dest.left;
     const int destHeight = dest.bottom - dest.top;
-    store_->Touch();
+    int touchedTop = store_->height, touchedBottom = 0;
+    for (const RECT& part : parts) {
+        touchedTop = std::min<int>(touchedTop, dest.top + part.top);
+        touchedBottom = std::max<int>(touchedBottom, dest.top + part.bottom);
+    }
+    store_->TouchRows(touchedTop, touchedBottom);
     if (fill) {
         const auto colour = static_cast<std::uint16_t>(fx->dwFillColor);
         for (const RECT& part : parts)

@@ -269,6 +269,69 @@ TEST_F(DisplayTest, RepeatedKeyedCopiesFollowChangesToTheSource) {
     EXPECT_EQ(PixelAt(dest, 5, 1), 105);
 }
 
+TEST_F(DisplayTest, KeyedCopiesFollowBandsDrawnIntoTheSource) {
+    // A picture keyed onto a screen every frame while bands of it are drawn
+    // again in between, as a scrolling box on a title is: each band may hold
+    // more, fewer or other runs than before, and bands may meet.
+    const std::uint16_t key = 0;
+    const int width = 72, height = 40;
+    std::vector<std::uint16_t> pixels(static_cast<std::size_t>(width) * height);
+    for (int i = 0; i < width * height; ++i) pixels[i] = (i / 3 + i / 7) % 4 == 0 ? key : static_cast<std::uint16_t>(i);
+    IDirectDrawSurface7* picture = Make(width, height);
+    Paint(picture, pixels);
+    DDCOLORKEY colourKey{key, key};
+    ASSERT_EQ(picture->SetColorKey(DDCKEY_SRCBLT, &colourKey), DD_OK);
+
+    struct Band {
+        int top, rows;
+        std::uint16_t pattern;  // 0: all keyed, 1: all opaque, else keyed every `pattern` pixels
+        bool throughClipper;
+    };
+    const Band bands[] = {{10, 4, 2, false}, {10, 4, 0, false}, {0, 3, 1, false}, {37, 3, 5, false},
+                          {5, 6, 3, true},   {8, 9, 0, true},   {0, 20, 2, false},
+                          {0, 21, 3, false}};
+    IDirectDrawClipper* clipper = nullptr;
+    for (int round = 0; round < 3; ++round) {
+        for (const Band& band : bands) {
+            std::vector<std::uint16_t> drawn(static_cast<std::size_t>(width) * band.rows);
+            for (int i = 0; i < width * band.rows; ++i)
+                drawn[i] = band.pattern == 0 || (band.pattern > 1 && i % band.pattern == round % band.pattern)
+                               ? key
+                               : static_cast<std::uint16_t>(500 + i + round);
+            if (band.throughClipper) {
+                // The whole picture as the target, as a scrolling box draws:
+                // only the clip list's band may change.
+                IDirectDrawSurface7* source = Make(width, height, 0x7777);
+                std::vector<std::uint16_t> whole(static_cast<std::size_t>(width) * height, 0x7777);
+                std::copy(drawn.begin(), drawn.end(), whole.begin() + band.top * width);
+                Paint(source, whole);
+                ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+                const RECT rect{0, band.top, width, band.top + band.rows};
+                struct {
+                    RGNDATAHEADER header;
+                    RECT rect;
+                } list{{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 1, sizeof(RECT), rect}, rect};
+                ASSERT_EQ(clipper->SetClipList(reinterpret_cast<LPRGNDATA>(&list), 0), DD_OK);
+                ASSERT_EQ(picture->SetClipper(clipper), DD_OK);
+                ASSERT_EQ(picture->Blt(nullptr, source, nullptr, 0, nullptr), DD_OK);
+                ASSERT_EQ(picture->SetClipper(nullptr), DD_OK);
+                clipper->Release();
+            } else {
+                IDirectDrawSurface7* source = Make(width, band.rows);
+                Paint(source, drawn);
+                ASSERT_EQ(picture->BltFast(0, static_cast<DWORD>(band.top), source, nullptr, 0), DD_OK);
+            }
+            std::copy(drawn.begin(), drawn.end(), pixels.begin() + band.top * width);
+            IDirectDrawSurface7* screen = Make(width, height, kBlank);
+            ASSERT_EQ(screen->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+            const auto got = Pixels(screen);
+            for (int i = 0; i < width * height; ++i)
+                ASSERT_EQ(got[i], pixels[i] == key ? kBlank : pixels[i])
+                    << "round " << round << ", band at " << band.top << ", pixel " << i % width << "," << i / width;
+        }
+    }
+}
+
 TEST_F(DisplayTest, FillAndKeyRangesOnEverySurfaceKind) {
     // The primary (normal level), off-screen surfaces in either memory, and
     // both ends of an off-screen flipping chain: fills and keyed copies
