@@ -12,9 +12,10 @@ namespace layer {
 
 // Compares a 5-6-5 frame of width x height (rows `pitch` bytes apart) with
 // `last`, the frame last shown (width x height, packed), tile by tile, and
-// copies the changed tiles over it. Returns the changed area as rectangles of
-// the frame, neighbouring changed tiles of a tile row joined into one.
-std::vector<SDL_Rect> TakeFrameChanges(std::vector<std::uint16_t>& last, int width, int height,
-                                       const std::uint8_t* pixels, long pitch);
+// copies the changed tiles over it. Gives the changed area in `changes` as
+// rectangles of the frame, neighbouring changed tiles of a tile row joined
+// into one (a vector the caller keeps, so a frame allocates nothing).
+void TakeFrameChanges(std::vector<std::uint16_t>& last, int width, int height, const std::uint8_t* pixels, long pitch,
+                      std::vector<SDL_Rect>& changes);
 
 }  // namespace layer

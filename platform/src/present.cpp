@@ -66,6 +66,8 @@ int lastWidth = 0;
 int lastHeight = 0;
 unsigned long frameCount = 0;
 std::vector<std::uint32_t> rowScratch;
+std::vector<SDL_Rect> frameChanges;  // kept from frame to frame: a frame allocates nothing
+std::vector<SDL_Rect> sentRects;
 SDL_Surface* frameScratch = nullptr;  // the frame in 32 bits, for formats drawn through SDL
 
 void DropRenderer() {
@@ -180,7 +182,8 @@ void DrawSurface(const std::vector<SDL_Rect>& changes) {
                              surface->format->format == SDL_PIXELFORMAT_RGB565);
     if (!ownDrawing) presenter.stale = true;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-    std::vector<SDL_Rect> sent;
+    std::vector<SDL_Rect>& sent = sentRects;
+    sent.clear();
     if (presenter.stale) {
         SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
         if (ownDrawing)
@@ -409,7 +412,8 @@ namespace layer::present {
 
 void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, long pitch, bool waitForVblank) {
     std::lock_guard<std::recursive_mutex> lock(Guard());
-    std::vector<SDL_Rect> changes;
+    std::vector<SDL_Rect>& changes = frameChanges;
+    changes.clear();
     if (width != lastWidth || height != lastHeight || frameCount == 0) {
         lastWidth = width;
         lastHeight = height;
@@ -419,7 +423,7 @@ void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, l
     } else if (path == Path::Renderer) {
         CopyWhole(pixels, pitch);
     } else {
-        changes = layer::TakeFrameChanges(lastFrame, lastWidth, lastHeight, pixels, pitch);
+        layer::TakeFrameChanges(lastFrame, lastWidth, lastHeight, pixels, pitch, changes);
     }
     ++frameCount;
     layer::NoteFrameShown();

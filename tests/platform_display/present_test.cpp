@@ -163,7 +163,9 @@ TEST_F(PresentedChain, ChangedPartsReachTheWindow) {
     for (int i = 0; i < 800 * 600; ++i) picture[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
     Show(picture);
     ExpectWindowShows(picture);
-    for (const auto& [x, y] : {std::pair{0, 0}, {63, 15}, {64, 16}, {799, 0}, {0, 599}, {799, 599}, {400, 300}})
+    // Within one row of tiles, changes on different rows reach different tiles.
+    for (const auto& [x, y] : {std::pair{0, 0}, {63, 15}, {64, 16}, {799, 0}, {0, 599}, {799, 599}, {400, 300},
+                               {200, 15}, {130, 33}, {700, 46}})
         picture[y * 800 + x] ^= 0xFFFF;
     for (int x = 100; x < 300; ++x) picture[597 * 800 + x] = 0x07E0;
     Show(picture);
