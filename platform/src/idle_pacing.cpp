@@ -114,10 +114,10 @@ IdleClock::time_point IdleWakeTime(IdleClock::time_point now) {
     const DWORD sinceFrame = tick - pacing.lastFrame;
     if (sinceFrame > kLongestPeriod) return wake;  // not drawing now
     const DWORD period = pacing.Period();
-    // Wake two ticks ahead: the tick the program read may precede the one
-    // the frame was shown in, and a thread woken from a long sleep on a busy
-    // machine is late more often than one that has just run.
-    if (period > 2 && sinceFrame < period - 2) return std::min(wake, StartOfTick(pacing.lastFrame + period - 2));
+    // Wake a tick ahead, then on the tick the frame is due: a thread woken
+    // from a long sleep on a busy machine is late more often than one that
+    // has just run, and the pass before the due tick costs one wake-up.
+    if (period > 1 && sinceFrame < period - 1) return std::min(wake, StartOfTick(pacing.lastFrame + period - 1));
     return std::min(wake, StartOfTick(tick + 1));
 }
 
