@@ -9,6 +9,7 @@
  *       their colour. The program is left running.
  *   probe wiggle SECONDS            moves the pointer in small circles every
  *                                   16 ms, with a left click every 700 ms
+ *   probe frames SECONDS            prints the time of each screen change
  *   probe clicks X Y COUNT          with the cursor figure at (X, Y), COUNT
  *       times: move it to a fresh spot, click, move it 120 px right at once,
  *       and print "FIRST DRINK": ms from the click to the first frame shown
@@ -167,6 +168,20 @@ static int CommandWiggle(double seconds) {
     return 0;
 }
 
+/* Prints the times (ms from the start) at which the screen changed during
+ * `seconds`: the frames as the display server received them. */
+static int CommandFrames(double seconds) {
+    WatchDamage();
+    const double start = NowMs();
+    while (NowMs() - start < seconds * 1000) {
+        if (WaitDamage(seconds * 1000 - (NowMs() - start))) {
+            printf("%.1f\n", NowMs() - start);
+            fflush(stdout);
+        }
+    }
+    return 0;
+}
+
 /* Pixels of two grabs of the same box that differ by more than a little. */
 static int Differs(XImage* a, XImage* b) {
     int changed = 0;
@@ -226,6 +241,7 @@ int main(int argc, char** argv) {
     if (!strcmp(argv[1], "title") && argc > 5 && !strcmp(argv[4], "--"))
         return CommandTitle(argv[2], atof(argv[3]), argv + 5);
     if (!strcmp(argv[1], "wiggle") && argc == 3) return CommandWiggle(atof(argv[2]));
+    if (!strcmp(argv[1], "frames") && argc == 3) return CommandFrames(atof(argv[2]));
     if (!strcmp(argv[1], "clicks") && argc == 5) return CommandClicks(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
     fprintf(stderr, "probe: unknown command\n");
     return 2;

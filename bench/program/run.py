@@ -202,12 +202,16 @@ def main():
     if args.reference:
         binaries["reference"] = os.path.abspath(args.reference)
     results = {name: [] for name in binaries}
+    # The figures move with what else the machine runs: say how busy it was.
+    loads = [os.getloadavg()[0]]
     for run in range(args.runs):
         for name, path in binaries.items():
             print(f"run {run + 1}: {name}", file=sys.stderr)
             results[name].append(one_run(probe, path))
+            loads.append(os.getloadavg()[0])
     shutil.rmtree(work, ignore_errors=True)
     names = list(binaries)
+    print(f"load average (1 min) during the runs: {min(loads):.2f}-{max(loads):.2f}")
     print(f"{'':40}" + "".join(f"{name + ' median [range]':>28}" for name in names))
     for key in results[names[0]][0]:
         print(f"{key:40}" + "".join(f"{summary([r[key] for r in results[n]]):>28}" for n in names))
