@@ -138,6 +138,15 @@ play --title-only
 [[ $(readlink "$data/music.zk") == /usr/share/games/zarnok/music.zk ]] || { echo "music.zk still dangles"; exit 1; }
 [[ $(sha256sum "$data/hiscores.zk") == "$kept" ]] || { echo "hiscores.zk changed without a save"; exit 1; }
 
+echo "== a recorded game replays installed, in a folder of its own: the player's scores stay"
+replays="$scratch/replay-tmp"
+mkdir -p "$replays"
+HOME="$home" TMPDIR="$replays" "$program" --replay "$checkout/tests/replay/games/raging-loss.zkj" --headless \
+  --frame-hashes "$scratch/replay.frames"
+cmp "$scratch/replay.frames" "$checkout/tests/replay/games/raging-loss.frames" || { echo "the replay's frames differ"; exit 1; }
+[[ $(sha256sum "$data/hiscores.zk") == "$kept" ]] || { echo "a replay changed the player's hiscores.zk"; exit 1; }
+[[ -z $(ls -A "$replays") ]] || { echo "the replay left behind: $(ls -A "$replays")"; exit 1; }
+
 echo "== remove"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get remove --purge -y -qq zarnok
 installed=0
