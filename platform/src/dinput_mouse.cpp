@@ -169,7 +169,7 @@ public:
                                                                  size, data ? bytes.data() : nullptr)};
                                                              if (data) out.data = std::move(bytes);
                                                          });
-        if (data && r.data.size() == size) std::memcpy(data, r.data.data(), size);
+        if (data && !r.data.empty() && r.data.size() == size) std::memcpy(data, r.data.data(), size);
         return static_cast<HRESULT>(r.answer[0]);
     }
 
@@ -190,7 +190,8 @@ public:
         if (r.answer.size() != 2) return static_cast<HRESULT>(r.answer[0]);
         const auto n = static_cast<DWORD>(r.answer[1]);
         if (count) *count = n;
-        if (records && r.data.size() == static_cast<std::size_t>(n) * recordSize) std::memcpy(records, r.data.data(), r.data.size());
+        if (records && !r.data.empty() && r.data.size() == static_cast<std::size_t>(n) * recordSize)
+            std::memcpy(records, r.data.data(), r.data.size());
         return static_cast<HRESULT>(r.answer[0]);
     }
 
