@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include "bench_surfaces.h"
 #include "blit_ratios.h"
 
 namespace {
@@ -51,26 +52,7 @@ struct Ours {
         dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
     }
     IDirectDrawSurface7* Surface(int width, int height, const std::vector<std::uint16_t>& pixels, bool keyed) {
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = static_cast<DWORD>(width);
-        desc.dwHeight = static_cast<DWORD>(height);
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        IDirectDrawSurface7* surface = nullptr;
-        dd->CreateSurface(&desc, &surface, nullptr);
-        DDSURFACEDESC2 lock{};
-        lock.dwSize = sizeof(lock);
-        surface->Lock(nullptr, &lock, DDLOCK_WAIT, nullptr);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(static_cast<std::uint8_t*>(lock.lpSurface) + y * lock.lPitch, pixels.data() + y * width,
-                        static_cast<std::size_t>(width) * 2);
-        surface->Unlock(nullptr);
-        if (keyed) {
-            DDCOLORKEY key{kKey, kKey};
-            surface->SetColorKey(DDCKEY_SRCBLT, &key);
-        }
-        return surface;
+        return OffscreenSurface(dd, width, height, pixels, keyed, kKey);
     }
 };
 

@@ -20,6 +20,23 @@ inline bool Keyed(std::uint16_t pixel, const ColourKey& key) {
     return static_cast<std::uint16_t>(pixel - key.low) <= static_cast<std::uint16_t>(key.high - key.low);
 }
 
+#if defined(__SSE2__)
+// The key's range in every lane, for KeyedLanes.
+struct KeyLanes {
+    explicit KeyLanes(const ColourKey& key)
+        : low(_mm_set1_epi16(static_cast<short>(key.low))), high(_mm_set1_epi16(static_cast<short>(key.high))) {}
+    __m128i low;
+    __m128i high;
+};
+
+// All ones in each lane whose pixel is keyed: unsigned "low <= p <= high",
+// lane by lane, is both saturated differences being zero.
+inline __m128i KeyedLanes(__m128i pixels, const KeyLanes& key) {
+    const __m128i outside = _mm_or_si128(_mm_subs_epu16(key.low, pixels), _mm_subs_epu16(pixels, key.high));
+    return _mm_cmpeq_epi16(outside, _mm_setzero_si128());
+}
+#endif
+
 // One row of a keyed copy. Eight pixels at a time: a block that is wholly
 // transparent is skipped without touching the destination, a wholly opaque
 // one is stored straight, and only mixed blocks are blended. Sprites are
@@ -27,14 +44,10 @@ inline bool Keyed(std::uint16_t pixel, const ColourKey& key) {
 void KeyedRow(std::uint16_t* dest, const std::uint16_t* source, int width, const ColourKey& key) {
     int x = 0;
 #if defined(__SSE2__)
-    const __m128i low = _mm_set1_epi16(static_cast<short>(key.low));
-    const __m128i high = _mm_set1_epi16(static_cast<short>(key.high));
-    const __m128i zero = _mm_setzero_si128();
+    const KeyLanes lanes(key);
     for (; x + 8 <= width; x += 8) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
-        // Unsigned "low <= p <= high" lane by lane: both saturated differences are zero.
-        const __m128i outside = _mm_or_si128(_mm_subs_epu16(low, pixels), _mm_subs_epu16(pixels, high));
-        const __m128i transparent = _mm_cmpeq_epi16(outside, zero);
+        const __m128i transparent = KeyedLanes(pixels, lanes);
         const int mask = _mm_movemask_epi8(transparent);
         if (mask == 0xFFFF) continue;
         __m128i* out = reinterpret_cast<__m128i*>(dest + x);
@@ -130,15 +143,13 @@ void AppendRowRuns(std::vector<std::uint32_t>& spans, const std::uint16_t* row, 
     };
     int x = 0;
 #if defined(__SSE2__)
-    const __m128i low = _mm_set1_epi16(static_cast<short>(key.low));
-    const __m128i high = _mm_set1_epi16(static_cast<short>(key.high));
-    const __m128i zero = _mm_setzero_si128();
+    const KeyLanes lanes(key);
     for (; x + 8 <= width; x += 8) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
-        const __m128i outside = _mm_or_si128(_mm_subs_epu16(low, pixels), _mm_subs_epu16(pixels, high));
-        const __m128i keyedLanes = _mm_cmpeq_epi16(outside, zero);
         // One bit a pixel: bit i is set when pixel x + i is keyed.
-        const unsigned keyed = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(keyedLanes, zero))) & 0xFFu;
+        const unsigned keyed = static_cast<unsigned>(_mm_movemask_epi8(
+                                   _mm_packs_epi16(KeyedLanes(pixels, lanes), _mm_setzero_si128()))) &
+                               0xFFu;
         unsigned from = 0;  // bits below this are dealt with
         for (;;) {
             const unsigned edges = (start < 0 ? ~keyed : keyed) & (0xFFu << from) & 0xFFu;
