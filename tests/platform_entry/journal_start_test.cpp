@@ -8,18 +8,12 @@
 #include <string>
 #include <unistd.h>
 
+#include "file_bytes.h"
 #include "journal_start.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class JournalStart : public testing::Test {
 protected:

@@ -13,18 +13,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "file_bytes.h"
 #include "player_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 const entry::PlayerFiles kFiles{{"hiscores.zk"}, {"music.zk"}};
 
