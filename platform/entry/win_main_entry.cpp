@@ -57,6 +57,12 @@ fs::path ShippedFolder() {
     return fs::is_directory(shipped, error) ? shipped : fs::path();
 }
 
+// Where private folders for one run go: $TMPDIR when it names one, else /tmp.
+fs::path TempRoot() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && tmp[0] == '/' ? fs::path(tmp) : fs::path("/tmp");
+}
+
 // Where the program runs. Installed: the player's folder, or, when that is
 // unusable, a private folder for this run (removed afterwards, in
 // `sessionFolder`). From a build tree: where it was started, or DIR.
@@ -81,11 +87,8 @@ bool EnterWorkingFolder(const entry::ParsedOptions& options, fs::path& sessionFo
     if (whyNot.empty()) return true;
 
     std::fprintf(stderr, "%s: %s; %s\n", kProgram.name, whyNot.c_str(), kProgram.lostWithoutFolder);
-    std::error_code error;
-    const char* tmp = std::getenv("TMPDIR");
-    const fs::path tempRoot = tmp && tmp[0] == '/' ? fs::path(tmp) : fs::path("/tmp");
     std::string sessionWhyNot;
-    sessionFolder = entry::MakeSessionFolder(tempRoot, kProgram.name, shipped, files, sessionWhyNot);
+    sessionFolder = entry::MakeSessionFolder(TempRoot(), kProgram.name, shipped, files, sessionWhyNot);
     if (!sessionFolder.empty() && chdir(sessionFolder.c_str()) == 0) return true;
     std::fprintf(stderr, "%s: no folder to run in: %s\n", kProgram.name, sessionWhyNot.c_str());
     return false;
@@ -96,19 +99,17 @@ bool EnterWorkingFolder(const entry::ParsedOptions& options, fs::path& sessionFo
 // whose best scores a replay must not touch. The recording's files go in.
 bool EnterReplayFolder(const entry::ParsedOptions& options, const fs::path& journal, fs::path& sessionFolder) {
     const entry::PlayerFiles files{entry::SplitList(kProgram.seedFiles), entry::SplitList(kProgram.sharedFiles)};
-    fs::path shipped = ShippedFolder();
+    const fs::path installed = ShippedFolder();
     std::error_code error;
-    if (shipped.empty()) shipped = fs::current_path(error);
+    const fs::path shipped = installed.empty() ? fs::current_path(error) : installed;
     std::string whyNot;
     fs::path folder;
     if (options.Has("--data-dir")) {
         folder = fs::absolute(options.Value("--data-dir"));
         fs::create_directories(folder, error);
-        if (KeepsFiles() && !ShippedFolder().empty()) whyNot = entry::PreparePlayerFolder(folder, shipped, files);
+        if (KeepsFiles() && !installed.empty()) whyNot = entry::PreparePlayerFolder(folder, shipped, files);
     } else {
-        const char* tmp = std::getenv("TMPDIR");
-        const fs::path tempRoot = tmp && tmp[0] == '/' ? fs::path(tmp) : fs::path("/tmp");
-        folder = sessionFolder = entry::MakeSessionFolder(tempRoot, kProgram.name, shipped, files, whyNot);
+        folder = sessionFolder = entry::MakeSessionFolder(TempRoot(), kProgram.name, shipped, files, whyNot);
     }
     if (whyNot.empty() && (folder.empty() || chdir(folder.c_str()) != 0))
         whyNot = folder.string() + ": " + std::strerror(errno);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "fnv1a.h"
 #include "journal_session.h"
 #include "layer_log.h"
 #include "rgb565.h"
@@ -101,14 +102,9 @@ std::uint16_t PixelAt(const std::uint8_t* row, int x) {
 }  // namespace
 
 std::uint64_t FrameHash(const std::uint8_t* pixels, int width, int height, int pitch) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
-        for (int i = 0; i < width * 2; ++i) {
-            hash ^= row[i];
-            hash *= 0x100000001b3ull;
-        }
-    }
+    std::uint64_t hash = kFnv1aStart;
+    for (int y = 0; y < height; ++y)
+        hash = Fnv1a(hash, pixels + static_cast<std::ptrdiff_t>(y) * pitch, static_cast<std::size_t>(width) * 2);
     return hash;
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "fnv1a.h"
 #include "layer_log.h"
 #include "module_handles.h"
 #include "resources_internal.h"
@@ -117,14 +118,8 @@ DWORD ReadDword(const unsigned char* p) {
 std::uint64_t ResourcesHash() {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.guard);
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    const auto mix = [&hash](const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) {
-            hash ^= bytes[i];
-            hash *= 0x100000001b3ull;
-        }
-    };
+    std::uint64_t hash = kFnv1aStart;
+    const auto mix = [&hash](const void* data, std::size_t size) { hash = Fnv1a(hash, data, size); };
     for (const ResourceEntry* entry : registry.entries) {
         const char* type = entry->typeName ? entry->typeName : "";
         const char* name = entry->name ? entry->name : "";
