@@ -214,7 +214,9 @@ TEST_P(AudioOutputs, BuffersHoldStillWhileTheWindowIsInactive) {
     ASSERT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "plays while active";
 
     seam::PushFocus(window, false);
-    Wait(60);  // what was mixed before may still be heard and notified
+    // What was mixed before may still be heard and notified: up to two
+    // periods, and the silent output's are about 46 ms.
+    Wait(120);
     WaitForSingleObject(lap, 0);
     DWORD before = 0, after = 0, status = 0;
     buffer->GetCurrentPosition(&before, nullptr);
