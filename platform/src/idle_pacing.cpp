@@ -114,10 +114,10 @@ IdleClock::time_point IdleWakeTime(IdleClock::time_point now) {
     const DWORD sinceFrame = tick - pacing.lastFrame;
     if (sinceFrame > kLongestPeriod) return wake;  // not drawing now
     const DWORD period = pacing.Period();
-    // Wake a tick ahead, then on the tick the frame is due: a thread woken
-    // from a long sleep on a busy machine is late more often than one that
-    // has just run, and the pass before the due tick costs one wake-up.
-    if (period > 1 && sinceFrame < period - 1) return std::min(wake, StartOfTick(pacing.lastFrame + period - 1));
+    // Wake on the tick the frame is due. Every wake-up costs a context
+    // switch, which is much of what an idle game costs, and a timer wakes a
+    // sleeping thread well within the tick.
+    if (period > 0 && sinceFrame < period) return std::min(wake, StartOfTick(pacing.lastFrame + period));
     return std::min(wake, StartOfTick(tick + 1));
 }
 
