@@ -26,6 +26,19 @@ struct PixelStore {
     std::unique_ptr<std::uint16_t[]> memory;
     std::uint8_t* Row(int y) const { return reinterpret_cast<std::uint8_t*>(memory.get()) + y * pitch; }
 
+    // What each row holds, and the whole-row copies not made yet: row y is
+    // to hold row deferredFrom[y] of deferredSource, or -1 (ddraw_row_names.h).
+    std::vector<std::uint64_t> rowNames;
+    std::vector<std::int32_t> deferredFrom;
+    const PixelStore* deferredSource = nullptr;
+    int deferredCount = 0;
+
+    PixelStore() = default;
+    PixelStore(const PixelStore&) = delete;
+    PixelStore& operator=(const PixelStore&) = delete;
+    // Makes the copies other stores still owe from this one.
+    ~PixelStore();
+
     // The opaque runs of the pixels under a key, kept while the pixels stay
     // as they are. A picture earns them on its second keyed copy since it
     // last changed, so pictures redrawn between single uses never pay.
@@ -129,9 +142,12 @@ public:
 private:
     ~Surface();
     HRESULT BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DWORD flags, LPDDBLTFX fx);
-    // A keyed 1:1 copy of the block at (left, top) of `source` to `dest`.
-    void KeyedCopy(blit::Plane dest, Surface* source, int left, int top, int width, int height,
+    // A keyed 1:1 copy of the block at (left, top) of `source` to (destLeft,
+    // destTop), drawing only the rows that do not hold the result already.
+    void KeyedCopy(int destLeft, int destTop, Surface* source, int left, int top, int width, int height,
                    const blit::ColourKey& key);
+    void KeyedCopyPixels(blit::Plane dest, Surface* source, int left, int top, int width, int height,
+                         const blit::ColourKey& key);
 
     DirectDraw* owner_;
     DWORD caps_;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ddraw_internal.h"
+#include "ddraw_row_names.h"
 #include "gdi_internal.h"
 #include "frame_output.h"
 #include "injected_faults.h"
@@ -55,6 +56,9 @@ std::shared_ptr<PixelStore> MakePixelStore(int width, int height) {
     store->pitch = rowPixels * 2;
     store->memory.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(rowPixels) * height]());
     if (!store->memory) return nullptr;
+    store->rowNames.resize(static_cast<std::size_t>(height));
+    store->deferredFrom.assign(static_cast<std::size_t>(height), -1);
+    NameRowsFreshly(*store, 0, height);
     return store;
 }
 
@@ -107,7 +111,7 @@ HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE
     Surface* source = Unwrap(sourceInterface);
     if (Busy() || source->Busy()) return DDERR_SURFACEBUSY;
 
-    const PixelStore& from = *source->store_;
+    PixelStore& from = *source->store_;
     const RECT sourceRect = srcRect ? *srcRect : Whole(from);
     if (!ValidRect(sourceRect) || !Inside(sourceRect, from.width, from.height)) return DDERR_INVALIDRECT;
     const long long width = sourceRect.right - sourceRect.left;
@@ -115,20 +119,45 @@ HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE
     if (static_cast<long long>(x) + width > store_->width || static_cast<long long>(y) + height > store_->height)
         return DDERR_INVALIDRECT;
 
-    const blit::Plane dest{store_->Row(static_cast<int>(y)) + x * 2, store_->pitch};
+    const int top = static_cast<int>(y), bottom = static_cast<int>(y + height);
+    const bool wholeRows = x == 0 && sourceRect.left == 0 && width == from.width && width == store_->width;
     if ((trans & DDBLTFAST_SRCCOLORKEY) && source->srcKey_.enabled) {
-        KeyedCopy(dest, source, sourceRect.left, sourceRect.top, static_cast<int>(width), static_cast<int>(height),
-                  source->srcKey_);
+        KeyedCopy(static_cast<int>(x), top, source, sourceRect.left, sourceRect.top, static_cast<int>(width),
+                  static_cast<int>(height), source->srcKey_);
+    } else if (wholeRows && &from != store_.get()) {
+        CopyWholeRows(*store_, top, from, sourceRect.top, static_cast<int>(height));
     } else {
-        blit::Copy(dest, blit::Plane{from.Row(sourceRect.top) + sourceRect.left * 2, from.pitch},
-                   static_cast<int>(width), static_cast<int>(height), blit::ColourKey{});
+        MakeDeferredRows(from, sourceRect.top, sourceRect.bottom);
+        PrepareRowsForWriting(*store_, top, bottom);
+        blit::Copy(blit::Plane{store_->Row(top) + x * 2, store_->pitch},
+                   blit::Plane{from.Row(sourceRect.top) + sourceRect.left * 2, from.pitch}, static_cast<int>(width),
+                   static_cast<int>(height), blit::ColourKey{});
+        NameRowsFreshly(*store_, top, bottom);
     }
-    store_->TouchRows(static_cast<int>(y), static_cast<int>(y + height));
+    store_->TouchRows(top, bottom);
     return DD_OK;
 }
 
-void Surface::KeyedCopy(blit::Plane dest, Surface* source, int left, int top, int width, int height,
+void Surface::KeyedCopy(int destLeft, int destTop, Surface* source, int left, int top, int width, int height,
                         const blit::ColourKey& key) {
+    PixelStore& from = *source->store_;
+    MakeDeferredRows(from, 0, from.height);
+    const auto rowsAt = [&](int first) { return blit::Plane{store_->Row(destTop + first) + destLeft * 2, store_->pitch}; };
+    if (&from == store_.get()) {
+        // It reads what it writes: no name can tell what the rows become.
+        PrepareRowsForWriting(*store_, destTop, destTop + height);
+        KeyedCopyPixels(rowsAt(0), source, left, top, width, height, key);
+        NameRowsFreshly(*store_, destTop, destTop + height);
+        return;
+    }
+    KeyedCopyRows(*store_, destTop, from, top, height, NamePlacement(left, destLeft, width, key),
+                  [&](int first, int count) {
+                      KeyedCopyPixels(rowsAt(first), source, left, top + first, width, count, key);
+                  });
+}
+
+void Surface::KeyedCopyPixels(blit::Plane dest, Surface* source, int left, int top, int width, int height,
+                              const blit::ColourKey& key) {
     PixelStore& from = *source->store_;
     const bool sameKey = from.runs && from.runs->key.low == key.low && from.runs->key.high == key.high;
     if (source != this && (sameKey || ++from.keyedUses >= 2)) {
@@ -199,10 +228,12 @@ HRESULT Surface::BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DW
     }
     store_->TouchRows(touchedTop, touchedBottom);
     if (fill) {
+        PrepareRowsForWriting(*store_, touchedTop, touchedBottom);
         const auto colour = static_cast<std::uint16_t>(fx->dwFillColor);
         for (const RECT& part : parts)
             blit::Fill(blit::Plane{destPlane.pixels + part.top * destPlane.pitch + part.left * 2, destPlane.pitch},
                        part.right - part.left, part.bottom - part.top, colour);
+        NameRowsFreshly(*store_, touchedTop, touchedBottom);
         return DD_OK;
     }
 
@@ -211,19 +242,21 @@ HRESULT Surface::BltChecked(LPRECT destRect, Surface* source, LPRECT srcRect, DW
         key = KeyFrom(fx->ddckSrcColorkey);
     else if (flags & DDBLT_KEYSRC)
         key = source->srcKey_;
-    const PixelStore& store = *source->store_;
+    PixelStore& store = *source->store_;
     const int sourceWidth = from.right - from.left, sourceHeight = from.bottom - from.top;
     if (key.enabled && sourceWidth == destWidth && sourceHeight == destHeight) {
         for (const RECT& part : parts)
-            KeyedCopy(blit::Plane{destPlane.pixels + part.top * destPlane.pitch + part.left * 2, destPlane.pitch},
-                      source, from.left + part.left, from.top + part.top, part.right - part.left,
-                      part.bottom - part.top, key);
+            KeyedCopy(dest.left + part.left, dest.top + part.top, source, from.left + part.left, from.top + part.top,
+                      part.right - part.left, part.bottom - part.top, key);
         return DD_OK;
     }
+    MakeDeferredRows(store, from.top, from.bottom);
+    PrepareRowsForWriting(*store_, touchedTop, touchedBottom);
     const blit::Plane sourcePlane{store.Row(from.top) + from.left * 2, store.pitch};
     for (const RECT& part : parts)
         blit::Stretch(destPlane, destWidth, destHeight, sourcePlane, from.right - from.left, from.bottom - from.top,
                       part.left, part.top, part.right, part.bottom, key);
+    NameRowsFreshly(*store_, touchedTop, touchedBottom);
     return DD_OK;
 }
 
@@ -252,8 +285,9 @@ HRESULT STDMETHODCALLTYPE Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags
     backBuffers_.back()->store_ = std::move(oldFront);
     ++uniqueness_;
     if (caps_ & DDSCAPS_PRIMARYSURFACE) {
-        present::ShowFrame(owner_ ? owner_->Window() : nullptr, store_->Row(0), store_->width, store_->height,
-                           store_->pitch, (flags & DDFLIP_NOVSYNC) == 0);
+        MakeDeferredRows(*store_, 0, store_->height);
+        present::ShowFrame(owner_ ? owner_->Window() : nullptr, store_->Row(0), store_->rowNames.data(),
+                           store_->width, store_->height, store_->pitch, (flags & DDFLIP_NOVSYNC) == 0);
         layer::NoteFrameShown(store_->Row(0), store_->width, store_->height, store_->pitch);
         // A recording cut short by a crash or a kill keeps every frame but the last.
         layer::FlushJournal();
@@ -310,6 +344,9 @@ HRESULT STDMETHODCALLTYPE Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWOR
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = store_->Row(area.top) + area.left * 2;
     locked_ = true;
+    // What the program writes through the pointer cannot be named.
+    PrepareRowsForWriting(*store_, 0, store_->height);
+    NameRowsFreshly(*store_, 0, store_->height);
     store_->Touch();
     return DD_OK;
 }
@@ -326,6 +363,8 @@ HRESULT STDMETHODCALLTYPE Surface::GetDC(HDC* dc) {
     *dc = nullptr;
     if (dc_) return DDERR_DCALREADYCREATED;
     if (locked_) return DDERR_SURFACEBUSY;
+    PrepareRowsForWriting(*store_, 0, store_->height);
+    NameRowsFreshly(*store_, 0, store_->height);
     dc_ = gdi::CreateSurfaceDC(store_->Row(0), store_->width, store_->height, store_->pitch);
     store_->Touch();
     if (!dc_) return DDERR_CANTCREATEDC;

@@ -14,8 +14,10 @@ constexpr int kTileHeight = 16;
 
 namespace layer {
 
-void TakeFrameChanges(std::vector<std::uint16_t>& last, int width, int height, const std::uint8_t* pixels, long pitch,
+void TakeFrameChanges(std::vector<std::uint16_t>& last, const std::vector<std::uint64_t>& lastNames, int width,
+                      int height, const std::uint8_t* pixels, const std::uint64_t* names, long pitch,
                       std::vector<SDL_Rect>& changes) {
+    const bool named = names != nullptr && lastNames.size() == static_cast<std::size_t>(height);
     changes.clear();
     const int columns = (width + kTileWidth - 1) / kTileWidth;
     thread_local std::vector<std::uint8_t> changed;
@@ -27,6 +29,7 @@ void TakeFrameChanges(std::vector<std::uint16_t>& last, int width, int height, c
         // says so, and only a row that differs is looked at tile by tile.
         int marked = 0;
         for (int y = top; y < bottom && marked < columns; ++y) {
+            if (named && names[y] == lastNames[y]) continue;
             const std::uint8_t* now = pixels + y * pitch;
             const std::uint16_t* before = last.data() + static_cast<std::size_t>(y) * width;
             if (std::memcmp(now, before, rowBytes) == 0) continue;

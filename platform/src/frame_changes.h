@@ -14,8 +14,11 @@ namespace layer {
 // `last`, the frame last shown (width x height, packed), tile by tile, and
 // copies the changed tiles over it. Gives the changed area in `changes` as
 // rectangles of the frame, neighbouring changed tiles of a tile row joined
-// into one (a vector the caller keeps, so a frame allocates nothing).
-void TakeFrameChanges(std::vector<std::uint16_t>& last, int width, int height, const std::uint8_t* pixels, long pitch,
+// into one (a vector the caller keeps, so a frame allocates nothing). A row
+// whose name in `names` (may be null) equals its name in `lastNames` holds
+// the same pixels and is not compared; the caller keeps `lastNames`.
+void TakeFrameChanges(std::vector<std::uint16_t>& last, const std::vector<std::uint64_t>& lastNames, int width,
+                      int height, const std::uint8_t* pixels, const std::uint64_t* names, long pitch,
                       std::vector<SDL_Rect>& changes);
 
 }  // namespace layer

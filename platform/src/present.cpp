@@ -62,6 +62,7 @@ std::recursive_mutex& Guard() {
 Path path = Path::Undecided;
 Presenter presenter;
 std::vector<std::uint16_t> lastFrame;
+std::vector<std::uint64_t> lastRowNames;  // 0: not known
 int lastWidth = 0;
 int lastHeight = 0;
 unsigned long frameCount = 0;
@@ -410,7 +411,8 @@ bool EnsurePresenter(HWND window) {
 
 namespace layer::present {
 
-void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, long pitch, bool waitForVblank) {
+void ShowFrame(HWND window, const std::uint8_t* pixels, const std::uint64_t* rowNames, int width, int height,
+               long pitch, bool waitForVblank) {
     std::lock_guard<std::recursive_mutex> lock(Guard());
     std::vector<SDL_Rect>& changes = frameChanges;
     changes.clear();
@@ -423,8 +425,12 @@ void ShowFrame(HWND window, const std::uint8_t* pixels, int width, int height, l
     } else if (path == Path::Renderer) {
         CopyWhole(pixels, pitch);
     } else {
-        layer::TakeFrameChanges(lastFrame, lastWidth, lastHeight, pixels, pitch, changes);
+        layer::TakeFrameChanges(lastFrame, lastRowNames, lastWidth, lastHeight, pixels, rowNames, pitch, changes);
     }
+    if (rowNames)
+        lastRowNames.assign(rowNames, rowNames + height);
+    else
+        lastRowNames.assign(static_cast<std::size_t>(height), 0);
     ++frameCount;
     layer::NoteFrameShown();
     if (!EnsurePresenter(window)) {

@@ -1,5 +1,7 @@
 // BltFast and Blt read back through Lock: rectangles, their refusals, the
 // excluded right and bottom edges, colour keys, stretching and clip lists.
+#include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "display_fixture.h"
@@ -401,5 +403,127 @@ TEST_F(DisplayTest, FillAndKeyRangesOnEverySurfaceKind) {
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 10; ++x)
                 EXPECT_EQ(PixelAt(kind.surface, x, y), keyed[x]) << kind.name << " at " << x << "," << y;
+    }
+}
+
+// A copy of whole rows may be made later than BltFast returns (or never, when
+// a keyed copy puts back what the rows already held); what the program reads
+// must always be what it drew, in whatever order the surfaces change after.
+TEST_F(DisplayTest, WholeRowCopiesReadAsDrawnWhateverHappensNext) {
+    constexpr int kWidth = 16, kHeight = 6;
+    const auto ramp = Ramp(kWidth, kHeight);
+    const auto keyedPicture = [&] {
+        // Key 0 everywhere but a bar on rows 2 and 3.
+        std::vector<std::uint16_t> pixels(kWidth * kHeight, 0);
+        for (int x = 3; x < 11; ++x) pixels[2 * kWidth + x] = pixels[3 * kWidth + x] = 0x07E0;
+        return pixels;
+    };
+    const auto composite = [&](std::vector<std::uint16_t> under) {
+        const auto over = keyedPicture();
+        for (std::size_t i = 0; i < under.size(); ++i)
+            if (over[i] != 0) under[i] = over[i];
+        return under;
+    };
+    DDCOLORKEY black{0, 0};
+    struct Case {
+        const char* name;
+        // Runs after `dest` took a whole copy of `background`; returns what dest must hold.
+        std::function<std::vector<std::uint16_t>(IDirectDrawSurface7* dest, IDirectDrawSurface7*& background,
+                                                 IDirectDrawSurface7* picture)>
+            then;
+    } cases[] = {
+        {"read at once", [&](auto, auto&, auto) { return ramp; }},
+        {"background filled afterwards",
+         [&](auto, IDirectDrawSurface7*& background, auto) {
+             DDBLTFX fx{};
+             fx.dwSize = sizeof(fx);
+             fx.dwFillColor = 0x1234;
+             EXPECT_EQ(background->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+             return ramp;
+         }},
+        {"background locked and painted afterwards",
+         [&](auto, IDirectDrawSurface7*& background, auto) {
+             Paint(background, std::vector<std::uint16_t>(kWidth * kHeight, 0x4321));
+             return ramp;
+         }},
+        {"background released afterwards",
+         [&](auto, IDirectDrawSurface7*& background, auto) {
+             made.erase(std::find(made.begin(), made.end(), background));
+             EXPECT_EQ(background->Release(), 0u);
+             background = nullptr;
+             return ramp;
+         }},
+        {"background drawn over by a keyed copy",
+         [&](auto, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
+             EXPECT_EQ(background->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             return ramp;
+         }},
+        {"copied on to a third surface, then the background changes",
+         [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, auto) {
+             IDirectDrawSurface7* third = Make(kWidth, kHeight, kBlank);
+             EXPECT_EQ(third->BltFast(0, 0, dest, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+             Paint(background, std::vector<std::uint16_t>(kWidth * kHeight, 0x4321));
+             EXPECT_EQ(Pixels(third), ramp);
+             return ramp;
+         }},
+        {"part of a row filled",
+         [&](IDirectDrawSurface7* dest, auto&, auto) {
+             DDBLTFX fx{};
+             fx.dwSize = sizeof(fx);
+             fx.dwFillColor = 0x5555;
+             RECT part{4, 1, 6, 2};
+             EXPECT_EQ(dest->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+             auto want = ramp;
+             want[1 * kWidth + 4] = want[1 * kWidth + 5] = 0x5555;
+             return want;
+         }},
+        {"a keyed picture put over it, three times over",
+         [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
+             for (int frame = 0; frame < 3; ++frame) {
+                 EXPECT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+                 EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             }
+             return composite(ramp);
+         }},
+        {"the same keyed picture, then the background alone",
+         [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
+             EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             EXPECT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+             return ramp;
+         }},
+        {"a keyed picture over it, then the picture changes and is put over again",
+         [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
+             EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             PaintPixel(picture, 5, 3, 0xF800);
+             EXPECT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+             EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             auto want = composite(ramp);
+             want[3 * kWidth + 5] = 0xF800;
+             return want;
+         }},
+        {"the keyed picture put one pixel further right",
+         [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
+             EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             EXPECT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+             RECT left{0, 0, kWidth - 1, kHeight};
+             EXPECT_EQ(dest->BltFast(1, 0, picture, &left, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             auto want = ramp;
+             const auto over = keyedPicture();
+             for (int y = 0; y < kHeight; ++y)
+                 for (int x = 1; x < kWidth; ++x)
+                     if (over[y * kWidth + x - 1] != 0) want[y * kWidth + x] = over[y * kWidth + x - 1];
+             return want;
+         }},
+    };
+    for (const Case& c : cases) {
+        IDirectDrawSurface7* background = Make(kWidth, kHeight);
+        Paint(background, ramp);
+        IDirectDrawSurface7* picture = Make(kWidth, kHeight);
+        Paint(picture, keyedPicture());
+        ASSERT_EQ(picture->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
+        IDirectDrawSurface7* dest = Make(kWidth, kHeight, kBlank);
+        ASSERT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+        const auto want = c.then(dest, background, picture);
+        EXPECT_EQ(Pixels(dest), want) << c.name;
     }
 }

@@ -180,3 +180,70 @@ TEST_F(PresentedChain, ChangedPartsReachTheWindow) {
     Show(picture);
     ExpectWindowShows(picture);
 }
+
+// A game redraws its whole background every frame and puts pictures over it;
+// most rows then come out as they were, and only the rest need drawing,
+// comparing and sending. Every frame must still show exactly as drawn: a
+// still picture, one whose rows scroll, a background that changes under it,
+// and a sprite that moves.
+TEST_F(PresentedChain, FramesRedrawnOverAWholeBackgroundShowAsDrawn) {
+    std::vector<std::uint16_t> background(800 * 600);
+    for (int i = 0; i < 800 * 600; ++i) background[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
+    IDirectDrawSurface7* backgroundSurface = nullptr;
+    IDirectDrawSurface7* overlay = nullptr;
+    for (IDirectDrawSurface7** surface : {&backgroundSurface, &overlay}) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        desc.dwWidth = 800;
+        desc.dwHeight = 600;
+        ASSERT_EQ(dd->CreateSurface(&desc, surface, nullptr), DD_OK);
+    }
+    Paint(backgroundSurface, background);
+    DDCOLORKEY black{0, 0};
+    ASSERT_EQ(overlay->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
+    // A frame around the screen and a scrolling band of stripes.
+    const auto overlayAt = [](int scroll) {
+        std::vector<std::uint16_t> pixels(800 * 600, 0);
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) {
+                if (y < 10 || y >= 590 || x < 10 || x >= 790) pixels[y * 800 + x] = 0xFFE0;
+                if (y >= 400 && y < 500 && ((y + scroll) / 4) % 2 == 0 && x >= 50 && x < 750)
+                    pixels[y * 800 + x] = 0x001F;
+            }
+        return pixels;
+    };
+    const auto frameOf = [](std::vector<std::uint16_t> under, const std::vector<std::uint16_t>& over) {
+        for (std::size_t i = 0; i < under.size(); ++i)
+            if (over[i] != 0) under[i] = over[i];
+        return under;
+    };
+    for (int frame = 0; frame < 8; ++frame) {
+        const int scroll = frame < 4 ? 0 : frame;  // still, then scrolling
+        auto over = overlayAt(scroll);
+        Paint(overlay, over);
+        if (frame == 6) {  // the background changes under a few rows
+            for (int x = 0; x < 800; ++x) background[300 * 800 + x] = background[301 * 800 + x] = 0x7BEF;
+            Paint(backgroundSurface, background);
+        }
+        ASSERT_EQ(back->BltFast(0, 0, backgroundSurface, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+        ASSERT_EQ(back->BltFast(0, 0, overlay, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        auto want = frameOf(background, over);
+        if (frame >= 2) {  // a sprite from the overlay's corner, moving right
+            RECT corner{0, 0, 32, 32};
+            ASSERT_EQ(back->BltFast(100 + 7 * frame, 200, overlay, &corner, DDBLTFAST_SRCCOLORKEY), DD_OK);
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x)
+                    if (over[y * 800 + x] != 0) want[(200 + y) * 800 + 100 + 7 * frame + x] = over[y * 800 + x];
+        }
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        Drain();
+        seam::PresentedFrame shown;
+        ASSERT_TRUE(seam::ReadPresentedFrame(shown));
+        ASSERT_EQ(shown.pixels, want) << "frame " << frame;
+        ExpectWindowShows(want);
+    }
+    overlay->Release();
+    backgroundSurface->Release();
+}
