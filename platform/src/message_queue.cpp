@@ -248,7 +248,7 @@ namespace {
 
 BOOL PeekLive(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
     const bool remove = (removeFlags & PM_REMOVE) != 0;
-    layer::PumpSdlEvents();
+    layer::PumpSdlEventsIfAny();
     std::unique_lock<std::mutex> lock(layer::KernelLock());
     if (TakeLocked(msg, window, filterMin, filterMax, remove)) {
         if (remove) layer::NoteMessageTaken();

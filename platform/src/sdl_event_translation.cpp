@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <chrono>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -300,6 +301,7 @@ void Translate(const SDL_Event& event) {
 }
 
 thread_local bool pumping = false;
+thread_local std::chrono::steady_clock::time_point lastPump{};
 
 // A replay's answers come from its journal: what the player does meanwhile
 // reaches nothing, except a request to stop watching.
@@ -318,6 +320,12 @@ void DropEventsDuringReplay() {
 
 namespace layer {
 
+bool PumpSdlEventsIfAny() {
+    constexpr auto kHousekeeping = std::chrono::milliseconds(50);
+    if (!DisplayMayHaveInput() && std::chrono::steady_clock::now() - lastPump < kHousekeeping) return false;
+    return PumpSdlEvents();
+}
+
 int AddSdlEventObserver(SdlEventObserver observer) { return Observers().Add(std::move(observer)); }
 void RemoveSdlEventObserver(int token) { Observers().Remove(token); }
 
@@ -331,6 +339,7 @@ bool PumpSdlEvents() {
         return false;
     }
     pumping = true;
+    lastPump = std::chrono::steady_clock::now();
     const OutsideWorldScope outside;
     bool took = false;
     SDL_Event event;

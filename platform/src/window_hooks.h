@@ -61,6 +61,12 @@ bool ApplicationActive();
 // rest). PeekMessageA, GetMessageA and the waits call it; so may any service.
 // Returns whether it took any event.
 bool PumpSdlEvents();
+// PumpSdlEvents when a pump could take anything (DisplayMayHaveInput), and
+// otherwise at least every 50 ms for what SDL does in a pump besides reading
+// the display (a terminal's interrupt becomes its quit event there). A pump
+// that finds nothing still reads the connection several times over, and an
+// idle loop peeks a few times for every wake-up.
+bool PumpSdlEventsIfAny();
 
 }  // namespace layer
 
