@@ -410,12 +410,14 @@ TEST_F(DisplayTest, FillAndKeyRangesOnEverySurfaceKind) {
 // a keyed copy puts back what the rows already held); what the program reads
 // must always be what it drew, in whatever order the surfaces change after.
 TEST_F(DisplayTest, WholeRowCopiesReadAsDrawnWhateverHappensNext) {
-    constexpr int kWidth = 16, kHeight = 6;
+    // Rows wide enough that copies cover parts of them.
+    constexpr int kWidth = 160, kHeight = 6;
     const auto ramp = Ramp(kWidth, kHeight);
     const auto keyedPicture = [&] {
-        // Key 0 everywhere but a bar on rows 2 and 3.
+        // Key 0 everywhere but a bar on rows 2 and 3 and a dot on row 4.
         std::vector<std::uint16_t> pixels(kWidth * kHeight, 0);
-        for (int x = 3; x < 11; ++x) pixels[2 * kWidth + x] = pixels[3 * kWidth + x] = 0x07E0;
+        for (int x = 58; x < 70; ++x) pixels[2 * kWidth + x] = pixels[3 * kWidth + x] = 0x07E0;
+        pixels[4 * kWidth + 150] = 0x001F;
         return pixels;
     };
     const auto composite = [&](std::vector<std::uint16_t> under) {
@@ -471,10 +473,10 @@ TEST_F(DisplayTest, WholeRowCopiesReadAsDrawnWhateverHappensNext) {
              DDBLTFX fx{};
              fx.dwSize = sizeof(fx);
              fx.dwFillColor = 0x5555;
-             RECT part{4, 1, 6, 2};
+             RECT part{63, 1, 65, 2};
              EXPECT_EQ(dest->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
              auto want = ramp;
-             want[1 * kWidth + 4] = want[1 * kWidth + 5] = 0x5555;
+             want[1 * kWidth + 63] = want[1 * kWidth + 64] = 0x5555;
              return want;
          }},
         {"a keyed picture put over it, three times over",
@@ -494,11 +496,22 @@ TEST_F(DisplayTest, WholeRowCopiesReadAsDrawnWhateverHappensNext) {
         {"a keyed picture over it, then the picture changes and is put over again",
          [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
              EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
-             PaintPixel(picture, 5, 3, 0xF800);
+             PaintPixel(picture, 65, 3, 0xF800);
              EXPECT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
              EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
              auto want = composite(ramp);
-             want[3 * kWidth + 5] = 0xF800;
+             want[3 * kWidth + 65] = 0xF800;
+             return want;
+         }},
+        {"a small keyed block put over rows still owed",
+         [&](IDirectDrawSurface7* dest, IDirectDrawSurface7*& background, IDirectDrawSurface7* picture) {
+             EXPECT_EQ(dest->BltFast(0, 0, picture, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             EXPECT_EQ(dest->BltFast(0, 0, background, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+             RECT bar{60, 2, 68, 4};
+             EXPECT_EQ(dest->BltFast(90, 0, picture, &bar, DDBLTFAST_SRCCOLORKEY), DD_OK);
+             auto want = ramp;
+             for (int y = 0; y < 2; ++y)
+                 for (int x = 90; x < 98; ++x) want[y * kWidth + x] = 0x07E0;
              return want;
          }},
         {"the keyed picture put one pixel further right",
