@@ -17,7 +17,7 @@ void DisplayTest::TearDown() {
     }
 }
 
-IDirectDrawSurface7* DisplayTest::Make(int width, int height, std::uint16_t fill) {
+IDirectDrawSurface7* OffscreenSurface(IDirectDraw7* dd, int width, int height) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
@@ -26,6 +26,11 @@ IDirectDrawSurface7* DisplayTest::Make(int width, int height, std::uint16_t fill
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     IDirectDrawSurface7* surface = nullptr;
     EXPECT_EQ(dd->CreateSurface(&desc, &surface, nullptr), DD_OK);
+    return surface;
+}
+
+IDirectDrawSurface7* DisplayTest::Make(int width, int height, std::uint16_t fill) {
+    IDirectDrawSurface7* surface = OffscreenSurface(dd, width, height);
     if (!surface) return nullptr;
     made.push_back(surface);
     Paint(surface, std::vector<std::uint16_t>(static_cast<std::size_t>(width) * height, fill));

@@ -23,6 +23,8 @@ protected:
     std::vector<IDirectDrawSurface7*> made;
 };
 
+// An off-screen surface of `dd`, or null after a failed expectation.
+IDirectDrawSurface7* OffscreenSurface(IDirectDraw7* dd, int width, int height);
 // Every pixel of a surface, row by row, read through Lock.
 std::vector<std::uint16_t> Pixels(IDirectDrawSurface7* surface);
 std::uint16_t PixelAt(IDirectDrawSurface7* surface, int x, int y);

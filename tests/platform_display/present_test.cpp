@@ -189,17 +189,9 @@ TEST_F(PresentedChain, ChangedPartsReachTheWindow) {
 TEST_F(PresentedChain, FramesRedrawnOverAWholeBackgroundShowAsDrawn) {
     std::vector<std::uint16_t> background(800 * 600);
     for (int i = 0; i < 800 * 600; ++i) background[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
-    IDirectDrawSurface7* backgroundSurface = nullptr;
-    IDirectDrawSurface7* overlay = nullptr;
-    for (IDirectDrawSurface7** surface : {&backgroundSurface, &overlay}) {
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = 800;
-        desc.dwHeight = 600;
-        ASSERT_EQ(dd->CreateSurface(&desc, surface, nullptr), DD_OK);
-    }
+    IDirectDrawSurface7* backgroundSurface = OffscreenSurface(dd, 800, 600);
+    IDirectDrawSurface7* overlay = OffscreenSurface(dd, 800, 600);
+    ASSERT_TRUE(backgroundSurface && overlay);
     Paint(backgroundSurface, background);
     DDCOLORKEY black{0, 0};
     ASSERT_EQ(overlay->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
