@@ -15,9 +15,10 @@ constexpr auto kLongestSleep = std::chrono::milliseconds(100);
 constexpr DWORD kLongestPeriod = 500;
 
 // The last few intervals between frames: the shortest of them is the
-// program's cadence. Intervals are measured while the loop wakes on every
-// tick around the time a frame is due, so none is longer than the program
-// made it, and a wrong guess only costs wake-ups, never a late frame.
+// program's cadence. An interval is learnt only when the loop was waking on
+// every tick before its frame (it knew no cadence yet, or the frame came
+// later than the cadence said), so none is longer than the program made it;
+// a cadence that grows costs wake-ups until the short ones have gone.
 constexpr int kIntervalsKept = 8;
 
 struct Pacing {

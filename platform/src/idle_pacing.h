@@ -1,7 +1,7 @@
 // How long an empty message queue lets the program's idle loop sleep. A game
 // polls PeekMessageA and draws from its idle handler when enough ticks have
 // passed; the layer learns that cadence from the frames it shows and sleeps
-// until just before the next frame is due, then wakes on every tick until it
+// until the tick the next frame is due, then wakes on every tick until it
 // comes. Input, posted messages and kernel events wake the loop at once
 // whatever this says.
 #pragma once
