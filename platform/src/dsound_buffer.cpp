@@ -29,7 +29,7 @@ SoundBuffer* SoundBuffer::Create(SoundDevice* device, DWORD flags, DWORD bytes, 
         made->Release();
         return nullptr;
     }
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     Mixer::Instance().Add(&made->voice);
     return made;
 }
@@ -40,7 +40,7 @@ SoundBuffer* SoundBuffer::Duplicate() {
     made->data = data;
     made->volume = volume;
     made->pan = pan;
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     made->voice.samples = voice.samples;
     made->voice.rate = voice.rate;
     made->voice.step = voice.step;
@@ -61,7 +61,7 @@ SoundBuffer::SoundBuffer(SoundDevice* owner, DWORD flags_, DWORD bytes_, const W
 
 SoundBuffer::~SoundBuffer() {
     {
-        std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+        Mixer::Hold hold;
         Mixer::Instance().Remove(&voice);
     }
     device->Release();
@@ -110,7 +110,7 @@ HRESULT SoundBuffer::CurrentPositionLive(LPDWORD play, LPDWORD write) {
     Mixer& mixer = Mixer::Instance();
     std::uint64_t heard, mixed;
     {
-        std::lock_guard<std::mutex> lock(mixer.Guard());
+        Mixer::Hold hold;
         heard = mixer.PlayedPosition(&voice);
         mixed = voice.playing ? voice.position : heard;
     }
@@ -131,7 +131,7 @@ HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD sizeAllocated, LPDWORD 
 HRESULT SoundBuffer::GetVolume(LPLONG out) {
     if (!out) return DSERR_INVALIDPARAM;
     if (!(flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     *out = volume;
     return DS_OK;
 }
@@ -139,7 +139,7 @@ HRESULT SoundBuffer::GetVolume(LPLONG out) {
 HRESULT SoundBuffer::GetPan(LPLONG out) {
     if (!out) return DSERR_INVALIDPARAM;
     if (!(flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     *out = pan;
     return DS_OK;
 }
@@ -147,7 +147,7 @@ HRESULT SoundBuffer::GetPan(LPLONG out) {
 HRESULT SoundBuffer::GetFrequency(LPDWORD out) {
     if (!out) return DSERR_INVALIDPARAM;
     if (!(flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     *out = voice.rate;
     return DS_OK;
 }
@@ -165,7 +165,7 @@ HRESULT SoundBuffer::GetStatus(LPDWORD status) {
 
 HRESULT SoundBuffer::StatusLive(LPDWORD status) {
     Mixer& mixer = Mixer::Instance();
-    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Mixer::Hold hold;
     *status = 0;
     if (mixer.Sounding(&voice)) {
         *status |= DSBSTATUS_PLAYING;
@@ -210,7 +210,7 @@ HRESULT SoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlags) {
     if (reserved1 != 0) return DSERR_INVALIDPARAM;
     if (device->Level() == 0) return DSERR_PRIOLEVELNEEDED;
     Mixer& mixer = Mixer::Instance();
-    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Mixer::Hold hold;
     mixer.Start(&voice, (playFlags & DSBPLAY_LOOPING) != 0);
     return DS_OK;
 }
@@ -218,7 +218,7 @@ HRESULT SoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlags) {
 HRESULT SoundBuffer::SetCurrentPosition(DWORD newPosition) {
     if (newPosition >= bytes) return DSERR_INVALIDPARAM;
     Mixer& mixer = Mixer::Instance();
-    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Mixer::Hold hold;
     mixer.MoveTo(&voice, newPosition / format.nBlockAlign);
     return DS_OK;
 }
@@ -229,7 +229,7 @@ HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX) { return DSERR_INVALIDCALL; }
 HRESULT SoundBuffer::SetVolume(LONG newVolume) {
     if (!(flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
     if (newVolume < DSBVOLUME_MIN || newVolume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     volume = newVolume;
     UpdateGains();
     return DS_OK;
@@ -238,7 +238,7 @@ HRESULT SoundBuffer::SetVolume(LONG newVolume) {
 HRESULT SoundBuffer::SetPan(LONG newPan) {
     if (!(flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
     if (newPan < DSBPAN_LEFT || newPan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> lock(Mixer::Instance().Guard());
+    Mixer::Hold hold;
     pan = newPan;
     UpdateGains();
     return DS_OK;
@@ -250,7 +250,7 @@ HRESULT SoundBuffer::SetFrequency(DWORD frequency) {
     if (frequency == DSBFREQUENCY_ORIGINAL) frequency = format.nSamplesPerSec;
     if (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
     Mixer& mixer = Mixer::Instance();
-    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Mixer::Hold hold;
     mixer.SetRate(&voice, frequency);
     return DS_OK;
 }
@@ -263,13 +263,8 @@ void SoundBuffer::UpdateGains() {
 }
 
 HRESULT SoundBuffer::Stop() {
-    std::vector<HANDLE> toSet;
-    {
-        Mixer& mixer = Mixer::Instance();
-        std::lock_guard<std::mutex> lock(mixer.Guard());
-        mixer.Stop(&voice, toSet);
-    }
-    for (HANDLE event : toSet) SetEvent(event);
+    Mixer::Hold hold;
+    Mixer::Instance().Stop(&voice, hold.EventsToSet());
     return DS_OK;
 }
 
@@ -279,8 +274,7 @@ HRESULT SoundBuffer::Unlock(LPVOID ptr1, DWORD bytes1, LPVOID ptr2, DWORD bytes2
         return at >= data.get() && at <= data.get() + bytes && n <= DWORD(data.get() + bytes - at);
     };
     if (!ptr1 || !inside(ptr1, bytes1) || (ptr2 && !inside(ptr2, bytes2))) return DSERR_INVALIDPARAM;
-    Mixer& mixer = Mixer::Instance();
-    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Mixer::Hold hold;
     Convert(static_cast<DWORD>(static_cast<unsigned char*>(ptr1) - data.get()), bytes1);
     if (ptr2) Convert(static_cast<DWORD>(static_cast<unsigned char*>(ptr2) - data.get()), bytes2);
     return DS_OK;
@@ -324,7 +318,7 @@ HRESULT SoundBuffer::SetNotifications(DWORD count, LPCDSBPOSITIONNOTIFY notifies
                      [](const auto& a, const auto& b) { return a.trigger < b.trigger; });
 
     Mixer& mixer = Mixer::Instance();
-    std::lock_guard<std::mutex> lock(mixer.Guard());
+    Mixer::Hold hold;
     // A playing buffer keeps its list.
     if (voice.playing) return DSERR_INVALIDCALL;
     mixer.DropPending(&voice);

@@ -17,16 +17,13 @@ namespace layer::audio {
 
 namespace {
 
-// Device frames per callback: about 12 ms at 44.1 kHz, so with SDL's own
-// double buffering the output lags the game by well under 50 ms.
-constexpr int kDeviceFrames = 512;
-// Nobody hears the silent output, so its period only sets how finely play
-// positions and notification events follow the clock. About 46 ms keeps
-// them well inside any stream segment a program would use, and wakes its
-// thread a quarter as often as a device's period would.
-constexpr int kSilentPeriodFrames = 2048;
 // The accumulator holds this many frames; longer requests are mixed in parts.
 constexpr int kScratchFrames = 1024;
+
+std::string NoDevice() {
+    const char* error = SDL_GetError();
+    return std::string("no audio device could be opened (") + (error && *error ? error : "no reason given") + ")";
+}
 
 std::int16_t Saturate(std::int32_t value) {
     return static_cast<std::int16_t>(value > 32767 ? 32767 : value < -32768 ? -32768 : value);
@@ -92,12 +89,6 @@ void MixFrames(int out, const Voice& voice, std::uint64_t position, std::int32_t
     else MixRun<2, 2>(voice, position, accumulator, count);
 }
 
-// Device frames until `position` reaches `target` (0 when already there).
-std::uint64_t FramesUntil(std::uint64_t position, std::uint64_t target, std::uint64_t step) {
-    if (target <= position) return 0;
-    return (target - position + step - 1) / step;
-}
-
 }  // namespace
 
 std::uint64_t StepFor(DWORD sourceRate, DWORD outputRate) {
@@ -146,7 +137,15 @@ bool Mixer::Open() {
 
 bool Mixer::OpenDevice(std::string& whyNot) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        whyNot = SDL_GetError();
+        whyNot = NoDevice();
+        return false;
+    }
+    // SDL's dummy driver plays into nothing on a thread that wakes every
+    // period; the silent output does the same without the wake-ups.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver != nullptr && std::strcmp(driver, "dummy") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        whyNot = "the audio driver is \"dummy\"";
         return false;
     }
     SDL_AudioSpec want{};
@@ -154,16 +153,13 @@ bool Mixer::OpenDevice(std::string& whyNot) {
     want.freq = 44100;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    // SDL's dummy driver plays into nothing, as the silent output does.
-    const char* driver = SDL_GetCurrentAudioDriver();
-    const bool heard = driver == nullptr || std::strcmp(driver, "dummy") != 0;
-    want.samples = heard ? kDeviceFrames : kSilentPeriodFrames;
+    want.samples = kPeriodFrames;
     want.callback = &Mixer::Callback;
     want.userdata = this;
     const SDL_AudioDeviceID opened =
         SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (opened == 0) {
-        whyNot = SDL_GetError();
+        whyNot = NoDevice();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
@@ -181,7 +177,7 @@ bool Mixer::OpenDevice(std::string& whyNot) {
 void Mixer::OpenSilent(const std::string& why) {
     static bool told = false;
     if (!told) {
-        LogLine("sound is off: no audio device could be opened (%s)", why.empty() ? "no reason given" : why.c_str());
+        LogLine("sound is off: %s", why.c_str());
         told = true;
     }
     constexpr int kSilentRate = 44100;
@@ -190,12 +186,11 @@ void Mixer::OpenSilent(const std::string& why) {
         silent = true;
         outputRate = kSilentRate;
         outputChannels = 2;
-        latency = kSilentPeriodFrames;
+        latency = kPeriodFrames;
+        silentPeriods = 0;
         users = 1;
+        silentOutput.Start(kSilentRate, kPeriodFrames, [this] { return SilentPass(); });
     }
-    silentOutput.Start(kSilentRate, 2, kSilentPeriodFrames, [this](std::int16_t* out, int frames) {
-        Callback(this, reinterpret_cast<std::uint8_t*>(out), frames * static_cast<int>(sizeof(std::int16_t)) * 2);
-    });
     // Programs may keep DirectSound to the end of the process, so the output
     // thread must stop before the kernel objects it sets are destroyed: the
     // event table is made first, so that this handler, registered after it,
@@ -316,7 +311,7 @@ bool Mixer::Sounding(const Voice* voice) const {
 }
 
 void Mixer::SetActive(bool isActive) {
-    std::lock_guard<std::mutex> lock(guard);
+    Hold hold;
     if (active == isActive) return;
     active = isActive;
     // A paused voice stands still; its next run starts when mixing resumes.
@@ -354,7 +349,7 @@ void Mixer::MixVoice(Voice& voice, std::int32_t* out, int count, std::uint64_t d
                 {deviceStart + done + FramesUntil(voice.position, n.trigger, voice.step), n.event, &voice, false});
         }
 
-        MixFrames(outputChannels, voice, voice.position, out + done * outputChannels, run);
+        if (!silent) MixFrames(outputChannels, voice, voice.position, out + done * outputChannels, run);
         voice.position = reach;
         done += run;
         if (voice.position >= length && !voice.looping) endOneShot();
@@ -378,17 +373,21 @@ void Mixer::RenderLocked(std::int16_t* out, int frames, std::vector<HANDLE>& toS
     if (mixed > latency && mixed - latency > played) played = mixed - latency;
     CollectDue(toSet);
 
+    // The silent output's samples go nowhere: only positions and events
+    // are worked out, and `out` is not written.
     int done = 0;
     while (done < frames) {
         const int part = std::min(frames - done, kScratchFrames);
         std::int32_t* acc = accumulator.data();
-        std::fill(acc, acc + part * outputChannels, 0);
+        if (!silent) std::fill(acc, acc + part * outputChannels, 0);
         if (active) {
             for (Voice* voice : voices)
                 if (voice->playing && voice->frames > 0) MixVoice(*voice, acc, part, mixed);
         }
-        std::int16_t* o = out + done * outputChannels;
-        for (int i = 0; i < part * outputChannels; ++i) o[i] = Saturate(acc[i]);
+        if (!silent) {
+            std::int16_t* o = out + done * outputChannels;
+            for (int i = 0; i < part * outputChannels; ++i) o[i] = Saturate(acc[i]);
+        }
         mixed += part;
         done += part;
     }

@@ -1,8 +1,8 @@
 // The software mixer behind DirectSound. Every secondary buffer is a Voice;
 // the mixer converts each playing voice to the device's rate and channels
 // (band-limited interpolation, resampler.h, at 32.32 fixed-point positions),
-// applies its gains, sums them in 32 bits and saturates to 16 bits. It runs in SDL's audio callback, or by hand for
-// tests (seam/audio.h).
+// applies its gains, sums them in 32 bits and saturates to 16 bits. It runs in SDL's audio callback, by hand for
+// tests (seam/audio.h), or without a device on the silent output's clock.
 //
 // Time is counted in device frames. `mixed` frames have been rendered;
 // `played` of them are known to have left the device. Play positions and
@@ -10,8 +10,8 @@
 // event is never set before its sound has been heard.
 //
 // Voices are owned by their buffer objects. Every field of a Voice and of the
-// mixer is guarded by Mixer::Guard(); the game thread holds it only for short
-// bookkeeping and copies, the audio thread for one mix.
+// mixer is guarded by the mixer's lock: the game thread takes it through a
+// Mixer::Hold for short bookkeeping and copies, the audio thread for one mix.
 #pragma once
 
 #include <cstdint>
@@ -28,12 +28,23 @@ namespace layer::audio {
 constexpr int kFixedShift = 32;
 constexpr std::uint64_t kFixedOne = std::uint64_t(1) << kFixedShift;
 
+// Device frames per period: about 12 ms at 44.1 kHz, so with SDL's own
+// double buffering the output lags the game by well under 50 ms. The silent
+// output keeps the same period, so positions and events move as finely.
+constexpr int kPeriodFrames = 512;
+
 // Gains are 17.15 fixed point: a sample times a gain, shifted right by 15.
 constexpr int kGainShift = 15;
 constexpr std::int32_t kUnityGain = std::int32_t(1) << kGainShift;
 
 // Source frames per device frame, 32.32.
 std::uint64_t StepFor(DWORD sourceRate, DWORD outputRate);
+// Device frames until `position` reaches `target` (0 when already there).
+inline std::uint64_t FramesUntil(std::uint64_t position, std::uint64_t target, std::uint64_t step) {
+    if (target <= position) return 0;
+    return (target - position + step - 1) / step;
+}
+
 // The gain of an attenuation in hundredths of a decibel, 10^(v / 2000);
 // DirectSound's floor of -10000 and anything below it is silence.
 std::int32_t GainFor(long hundredthsOfDecibel);
@@ -82,9 +93,26 @@ public:
     bool Open();
     void Close();
 
-    std::mutex& Guard() { return guard; }
+    // The mixer's lock, for the program's calls. Without a device it first
+    // renders the silent output's periods that have come due, so positions
+    // and statuses follow the clock; on release it sets the events due and
+    // lets the silent output plan its next wake-up around what changed.
+    class Hold {
+    public:
+        Hold();
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        // Set once the lock is released.
+        std::vector<HANDLE>& EventsToSet() { return toSet; }
 
-    // With Guard() held.
+    private:
+        Mixer& mixer;
+        std::vector<HANDLE> toSet;
+        std::unique_lock<std::mutex> lock;
+    };
+
+    // With a Hold.
     void Add(Voice* voice);
     void Remove(Voice* voice);
     void Start(Voice* voice, bool looping);
@@ -115,6 +143,11 @@ private:
     void OpenSilent(const std::string& why);
     static void Callback(void* self, std::uint8_t* stream, int bytes);
 
+    // The silent output (mixer_silent.cpp); with the lock held.
+    void CatchUpLocked(std::vector<HANDLE>& toSet);
+    SilentOutput::Clock::time_point NextSilentWakeLocked() const;
+    SilentOutput::Clock::time_point SilentPass();
+
     std::mutex guard;
     std::vector<Voice*> voices;
 
@@ -136,6 +169,7 @@ private:
     bool refused = false;
     bool silent = false;
     SilentOutput silentOutput;
+    std::uint64_t silentPeriods = 0;  // rendered since it started
     int manualRate = 0;
     int manualChannels = 2;
     std::uint32_t device = 0;

@@ -1,14 +1,16 @@
 #include "silent_output.h"
 
-#include <chrono>
-
 namespace layer::audio {
 
-void SilentOutput::Start(int rate, int channels, int periodFrames, Render renderer) {
+void SilentOutput::Start(int outputRate, int framesPerPeriod, Pass renderDue) {
     Stop();
-    render = std::move(renderer);
-    stopping = false;
-    thread = std::thread([this, rate, channels, periodFrames] { Run(rate, channels, periodFrames); });
+    pass = std::move(renderDue);
+    rate = outputRate;
+    periodFrames = framesPerPeriod;
+    start = Clock::now();
+    stopping = poked = passing = false;
+    planned = kNever;
+    thread = std::thread([this] { Run(); });
 }
 
 void SilentOutput::Stop() {
@@ -21,28 +23,36 @@ void SilentOutput::Stop() {
     thread.join();
 }
 
-void SilentOutput::Run(int rate, int channels, int periodFrames) {
-    using Clock = std::chrono::steady_clock;
-    std::vector<std::int16_t> scratch(static_cast<std::size_t>(periodFrames * channels));
-    // Deadlines count whole periods from the start, so a late wake-up is
-    // made up by the next one rather than slowing the output down for good.
-    auto start = Clock::now();
-    std::uint64_t periods = 0;
+// Whole microseconds from the start, so rounding never accumulates: a
+// period is due no later than its exact time.
+SilentOutput::Clock::time_point SilentOutput::TimeOf(std::uint64_t index) const {
+    return start + std::chrono::microseconds(index * static_cast<std::uint64_t>(periodFrames) * 1000000ull /
+                                             static_cast<std::uint64_t>(rate));
+}
+
+void SilentOutput::WakeBy(Clock::time_point time) {
+    std::lock_guard<std::mutex> lock(guard);
+    // A pass under way may have planned from what was there before.
+    if (!passing && time >= planned) return;
+    poked = true;
+    wake.notify_one();
+}
+
+void SilentOutput::Run() {
     std::unique_lock<std::mutex> lock(guard);
+    const auto woken = [this] { return stopping || poked; };
     while (!stopping) {
+        passing = true;
+        poked = false;
         lock.unlock();
-        render(scratch.data(), periodFrames);
+        const Clock::time_point next = pass();
         lock.lock();
-        ++periods;
-        auto due = start + std::chrono::microseconds(periods * periodFrames * 1000000ull / static_cast<unsigned>(rate));
-        // After a long stall (a suspended machine) start counting afresh
-        // instead of rushing through the missed periods at once.
-        if (Clock::now() - due > std::chrono::milliseconds(250)) {
-            start = Clock::now();
-            periods = 0;
-            due = start;
-        }
-        wake.wait_until(lock, due, [this] { return stopping; });
+        passing = false;
+        if (poked) continue;
+        planned = next;
+        if (next == kNever) wake.wait(lock, woken);
+        else wake.wait_until(lock, next, woken);
+        planned = kNever;
     }
 }
 

@@ -97,6 +97,55 @@ TEST(AudioDevice, WithoutADeviceSoundIsOffAndBuffersStillPlayInRealTime) {
     CloseHandle(done);
 }
 
+// SDL's dummy driver plays into the silent output too. Nothing is rendered
+// ahead there, so what the program reads must still follow the clock while
+// nobody wakes the output: the play position moves between two reads with
+// nothing in between, and a looping buffer's lap events come once a lap,
+// never faster than the laps are heard.
+TEST(AudioDevice, TheSilentOutputFollowsTheClockBetweenEvents) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    testing::internal::CaptureStderr();
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "[winlayer] sound is off: the audio driver is \"dummy\"\n");
+    ASSERT_EQ(ds->SetCooperativeLevel(FakeWindow(), DSSCL_PRIORITY), DS_OK);
+
+    WAVEFORMATEX format = Pcm(16, 1, 22050);
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = 4410;  // 0.1 s
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    IDirectSoundNotify* notify = nullptr;
+    ASSERT_EQ(buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), DS_OK);
+    HANDLE lap = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    DSBPOSITIONNOTIFY end = {4409, lap};
+    ASSERT_EQ(notify->SetNotificationPositions(1, &end), DS_OK);
+    notify->Release();
+
+    const DWORD started = GetTickCount();
+    ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    ASSERT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "lap 1";
+    // Early in the second lap; 30 ms is more than two periods.
+    DWORD first = 0, second = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&first, nullptr), DS_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_EQ(buffer->GetCurrentPosition(&second, nullptr), DS_OK);
+    EXPECT_GT(second, first) << "the position moved with the clock";
+
+    for (int laps = 2; laps <= 4; ++laps)
+        ASSERT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "lap " << laps;
+    EXPECT_GE(GetTickCount() - started, 390u) << "four laps of 0.1 s";
+
+    EXPECT_EQ(buffer->Stop(), DS_OK);
+    buffer->Release();
+    EXPECT_EQ(ds->Release(), 0u);
+    CloseHandle(lap);
+}
+
 // The test seam can still make DirectSound itself absent, so a program's
 // start-up failure stays testable.
 TEST(AudioDevice, RefusedDirectSoundFailsToCreate) {
@@ -214,8 +263,8 @@ TEST_P(AudioOutputs, BuffersHoldStillWhileTheWindowIsInactive) {
     ASSERT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "plays while active";
 
     seam::PushFocus(window, false);
-    // What was mixed before may still be heard and notified: up to two
-    // periods, and the silent output's are about 46 ms.
+    // What was mixed before may still be heard and notified: a period or
+    // two of about 12 ms, and SDL's own buffering on a real device.
     Wait(120);
     WaitForSingleObject(lap, 0);
     DWORD before = 0, after = 0, status = 0;
@@ -238,8 +287,8 @@ TEST_P(AudioOutputs, BuffersHoldStillWhileTheWindowIsInactive) {
     Pump();
 }
 
-// SDL's dummy driver is a device that plays in real time anywhere; with no
-// driver at all the silent output stands in for one.
+// With no driver at all, and with SDL's dummy driver, the silent output
+// stands in for a device.
 INSTANTIATE_TEST_SUITE_P(DummyDeviceAndSilentOutput, AudioOutputs, testing::Values("dummy", "no-such-driver"));
 
 }  // namespace
