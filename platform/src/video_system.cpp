@@ -1,7 +1,6 @@
 // Start of the window system, screen metrics and the mouse pointer.
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <poll.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -111,21 +110,19 @@ int DisplayConnection() {
 bool DisplayEventsWaiting() {
     if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return true;
 #if defined(SDL_VIDEO_DRIVER_X11)
-    // Replies to the present's requests bring events along, read off the
-    // connection into Xlib's queue where a wait on the connection misses them.
+    // Waiting for the present's replies reads events off the connection into
+    // Xlib's queue, or leaves one held inside Xlib's XCB layer, where neither
+    // a wait on the connection nor QLength sees it. Asking Xlib after reading
+    // takes both, and what the connection holds, at the cost of one read.
+    // Xlib is only ever called on the window system's thread.
     Display* display = x11Display.load();
-    return display && QLength(display) > 0;
+    return display && OnVideoThread() && XEventsQueued(display, QueuedAfterReading) > 0;
 #else
     return false;
 #endif
 }
 
-bool DisplayMayHaveInput() {
-    const int connection = DisplayConnection();
-    if (connection < 0 || DisplayEventsWaiting()) return true;
-    pollfd fd{connection, POLLIN, 0};
-    return poll(&fd, 1, 0) != 0;
-}
+bool DisplayMayHaveInput() { return DisplayConnection() < 0 || DisplayEventsWaiting(); }
 
 void ApplyCursorVisibility() {
     std::lock_guard<std::mutex> lock(Guard());

@@ -28,11 +28,11 @@ bool WindowManagerRunning();
 // (WINLAYER_WINDOWED=1, which the entry's --window sets). Read when the first
 // window is made, after the entry has looked at the command line.
 bool StartsWindowed();
-// Whether events are already read from the connection or queued in SDL, so
-// that waiting on the connection would not see them.
+// Whether events wait in SDL's queue or (on the window system's thread) in
+// Xlib's or on the connection: a pump would take them.
 bool DisplayEventsWaiting();
-// Whether a pump could take anything now: queued events, or bytes to read
-// on the connection. True when there is no connection to look at.
+// Whether a pump could take anything now. True when there is no connection
+// to look at.
 bool DisplayMayHaveInput();
 
 // The SDL window behind a window handle, or null for an unknown handle.
