@@ -59,6 +59,25 @@ IDirectSoundBuffer* OneShotWithEndEvent(IDirectSound* ds, DWORD frames, HANDLE e
     return buffer;
 }
 
+// A 0.1 s sound at 22050 Hz, mono, to play looping, with an event set as
+// each lap passes its last byte.
+IDirectSoundBuffer* LapWithEndEvent(IDirectSound* ds, HANDLE lap) {
+    WAVEFORMATEX format = Pcm(16, 1, 22050);
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = 4410;
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    if (ds->CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
+    IDirectSoundNotify* notify = nullptr;
+    buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify));
+    DSBPOSITIONNOTIFY end = {4409, lap};
+    notify->SetNotificationPositions(1, &end);
+    notify->Release();
+    return buffer;
+}
+
 // Without a device the sound is off, said once, and everything else goes on
 // as with a device: the one-shot plays out (never faster than it would be
 // heard), its end is notified, the status follows.
@@ -111,20 +130,9 @@ TEST(AudioDevice, TheSilentOutputFollowsTheClockBetweenEvents) {
     EXPECT_EQ(said, "[winlayer] sound is off: the audio driver is \"dummy\"\n");
     ASSERT_EQ(ds->SetCooperativeLevel(FakeWindow(), DSSCL_PRIORITY), DS_OK);
 
-    WAVEFORMATEX format = Pcm(16, 1, 22050);
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
-    desc.dwBufferBytes = 4410;  // 0.1 s
-    desc.lpwfxFormat = &format;
-    IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
-    IDirectSoundNotify* notify = nullptr;
-    ASSERT_EQ(buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), DS_OK);
     HANDLE lap = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    DSBPOSITIONNOTIFY end = {4409, lap};
-    ASSERT_EQ(notify->SetNotificationPositions(1, &end), DS_OK);
-    notify->Release();
+    IDirectSoundBuffer* buffer = LapWithEndEvent(ds, lap);
+    ASSERT_NE(buffer, nullptr);
 
     const DWORD started = GetTickCount();
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
@@ -244,20 +252,9 @@ TEST_P(AudioOutputs, BuffersHoldStillWhileTheWindowIsInactive) {
     IDirectSound* ds = nullptr;
     ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
     ASSERT_EQ(ds->SetCooperativeLevel(window, DSSCL_PRIORITY), DS_OK);
-    WAVEFORMATEX format = Pcm(16, 1, 22050);
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2;
-    desc.dwBufferBytes = 4410;  // 0.1 s
-    desc.lpwfxFormat = &format;
-    IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
-    IDirectSoundNotify* notify = nullptr;
-    ASSERT_EQ(buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)), DS_OK);
     HANDLE lap = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    DSBPOSITIONNOTIFY end = {4409, lap};
-    ASSERT_EQ(notify->SetNotificationPositions(1, &end), DS_OK);
-    notify->Release();
+    IDirectSoundBuffer* buffer = LapWithEndEvent(ds, lap);
+    ASSERT_NE(buffer, nullptr);
 
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     ASSERT_EQ(WaitForSingleObject(lap, 2000), WAIT_OBJECT_0) << "plays while active";
