@@ -192,13 +192,21 @@ void Mixer::OpenSilent(const std::string& why) {
         silentOutput.Start(kSilentRate, kPeriodFrames, [this] { return SilentPass(); });
     }
     // Programs may keep DirectSound to the end of the process, so the output
-    // thread must stop before the kernel objects it sets are destroyed: the
-    // event table is made first, so that this handler, registered after it,
-    // runs before its destructor.
+    // must stop setting kernel objects before they are destroyed: the event
+    // table is made first, so that this handler, registered after it, runs
+    // before its destructor. From then on the clock stands still, also for
+    // calls that would have caught it up.
     static bool stopsAtExit = false;
     if (!stopsAtExit) {
         CloseHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-        std::atexit([] { Instance().silentOutput.Stop(); });
+        std::atexit([] {
+            Mixer& mixer = Instance();
+            {
+                std::lock_guard<std::mutex> lock(mixer.guard);
+                mixer.silent = false;
+            }
+            mixer.silentOutput.Stop();
+        });
         stopsAtExit = true;
     }
 }
