@@ -60,7 +60,7 @@ IDirectSoundBuffer* OneShotWithEndEvent(IDirectSound* ds, DWORD frames, HANDLE e
 }
 
 // A 0.1 s sound at 22050 Hz, mono, to play looping, with an event set as
-// each lap passes its last byte.
+// each lap passes its last byte; null if any step of making it fails.
 IDirectSoundBuffer* LapWithEndEvent(IDirectSound* ds, HANDLE lap) {
     WAVEFORMATEX format = Pcm(16, 1, 22050);
     DSBUFFERDESC desc{};
@@ -71,11 +71,13 @@ IDirectSoundBuffer* LapWithEndEvent(IDirectSound* ds, HANDLE lap) {
     IDirectSoundBuffer* buffer = nullptr;
     if (ds->CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
     IDirectSoundNotify* notify = nullptr;
-    buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify));
     DSBPOSITIONNOTIFY end = {4409, lap};
-    notify->SetNotificationPositions(1, &end);
-    notify->Release();
-    return buffer;
+    const bool notifies = buffer->QueryInterface(IID_IDirectSoundNotify, reinterpret_cast<void**>(&notify)) == DS_OK &&
+                          notify->SetNotificationPositions(1, &end) == DS_OK;
+    if (notify) notify->Release();
+    if (notifies) return buffer;
+    buffer->Release();
+    return nullptr;
 }
 
 // Without a device the sound is off, said once, and everything else goes on
