@@ -1,6 +1,6 @@
 // Rows of RGB 5-6-5 pixels widened into a 32-bit window format, each channel
-// to its nearest 8-bit value, with arithmetic the compiler turns into vector
-// code (a table lookup per pixel would not vectorise).
+// to its nearest 8-bit value, with arithmetic that runs eight pixels to a
+// vector step (a table lookup per pixel would not vectorise).
 #pragma once
 
 #include <cstdint>
