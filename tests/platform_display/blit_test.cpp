@@ -271,6 +271,42 @@ TEST_F(DisplayTest, RepeatedKeyedCopiesFollowChangesToTheSource) {
     EXPECT_EQ(PixelAt(dest, 5, 1), 105);
 }
 
+// Run edges at every place in a row: rows from wholly keyed to wholly
+// opaque, with single pixels, pairs and long stretches, in a width that is
+// no multiple of any vector step. The second and later copies go through
+// the picture's cached runs; every copy must match pixel for pixel.
+TEST_F(DisplayTest, KeyedCopiesMatchThePictureWhereverItsRunsBeginAndEnd) {
+    const int width = 83, height = 12;
+    const std::uint16_t key = 0x0842;
+    std::vector<std::uint16_t> pixels(width * height);
+    std::uint32_t state = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            state = state * 1103515245u + 12345u;
+            const unsigned roll = (state >> 16) % 12;
+            // Row y is keyed with a chance of y in 11: none on the first row, all on the last.
+            pixels[y * width + x] = roll < static_cast<unsigned>(y) ? key : static_cast<std::uint16_t>(0x1000 + x + y);
+        }
+    IDirectDrawSurface7* picture = Make(width, height);
+    Paint(picture, pixels);
+    DDCOLORKEY colourKey{key, key};
+    ASSERT_EQ(picture->SetColorKey(DDCKEY_SRCBLT, &colourKey), DD_OK);
+    for (const int left : {0, 1, 7, 16, 17}) {
+        for (int copy = 0; copy < 2; ++copy) {
+            IDirectDrawSurface7* dest = Make(width, height, kBlank);
+            RECT part{left, 0, width, height};
+            ASSERT_EQ(dest->BltFast(0, 0, picture, &part, DDBLTFAST_SRCCOLORKEY), DD_OK);
+            const auto got = Pixels(dest);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width - left; ++x) {
+                    const std::uint16_t s = pixels[y * width + left + x];
+                    ASSERT_EQ(got[y * width + x], s == key ? kBlank : s)
+                        << "from column " << left << ", copy " << copy << ", at " << x << "," << y;
+                }
+        }
+    }
+}
+
 TEST_F(DisplayTest, KeyedCopiesFollowBandsDrawnIntoTheSource) {
     // A picture keyed onto a screen every frame while bands of it are drawn
     // again in between, as a scrolling box on a title is: each band may hold
