@@ -16,8 +16,14 @@ std::uint64_t Spread(std::uint64_t x) {
     return x ^ (x >> 31);
 }
 
-// Zero stands for "no name" in the present's record of the last frame.
-std::uint64_t NonZero(std::uint64_t name) { return name != 0 ? name : 1; }
+// For any two of the three parts fixed, the name is a bijection of the
+// third (an odd multiplier, an addition, an exclusive or and the spread are
+// each one), so changing one part always changes the name. Zero stands for
+// "no name" in the present's record of the last frame.
+std::uint64_t KeyedRowName(std::uint64_t beneath, std::uint64_t source, std::uint64_t placement) {
+    const std::uint64_t name = Spread(beneath ^ (source * 0xd6e8feb86659fd93ull + placement));
+    return name != 0 ? name : 1;
+}
 
 // Stores that owe deferred copies. Never destroyed: stores kept by a program
 // until its exit may be destroyed after every static object.
@@ -50,13 +56,11 @@ void MakeRow(PixelStore& store, int y) {
 
 }  // namespace
 
-std::uint64_t FreshRowName() {
-    static std::atomic<std::uint64_t> issued{0};
-    return NonZero(Spread(issued.fetch_add(1, std::memory_order_relaxed) + 1));
-}
-
-std::uint64_t KeyedRowName(std::uint64_t beneath, std::uint64_t source, std::uint64_t placement) {
-    return NonZero(Spread(beneath ^ Spread(source ^ Spread(placement))));
+std::uint64_t FreshRowNames(int count) {
+    // Fresh names need only differ from every other name, so they are counted
+    // (from 1: zero is "no name"). A keyed name equals one with odds of 2^-64.
+    static std::atomic<std::uint64_t> issued{1};
+    return issued.fetch_add(static_cast<std::uint64_t>(count), std::memory_order_relaxed);
 }
 
 std::uint64_t NamePlacement(int sourceLeft, int destLeft, int width, const blit::ColourKey& key) {
@@ -94,7 +98,9 @@ void PrepareRowsForWriting(PixelStore& store, int top, int bottom) {
 void NameRowsFreshly(PixelStore& store, int top, int bottom) {
     top = std::max(top, 0);
     bottom = std::min(bottom, store.height);
-    for (int y = top; y < bottom; ++y) store.rowNames[y] = FreshRowName();
+    if (top >= bottom) return;
+    const std::uint64_t first = FreshRowNames(bottom - top);
+    for (int y = top; y < bottom; ++y) store.rowNames[y] = first + static_cast<std::uint64_t>(y - top);
 }
 
 void CopyWholeRows(PixelStore& dest, int destTop, PixelStore& source, int sourceTop, int height) {
@@ -116,17 +122,14 @@ void CopyWholeRows(PixelStore& dest, int destTop, PixelStore& source, int source
     }
 }
 
-bool NameKeyedRow(PixelStore& dest, int destRow, std::uint64_t sourceName, std::uint64_t placement) {
+bool NameKeyedRowOverOwedRow(PixelStore& dest, int destRow, std::uint64_t sourceName, std::uint64_t placement) {
     const int from = dest.deferredFrom[destRow];
-    const std::uint64_t beneath = from >= 0 ? dest.deferredSource->rowNames[from] : dest.rowNames[destRow];
-    const std::uint64_t result = KeyedRowName(beneath, sourceName, placement);
-    if (from >= 0) {
-        if (result == dest.rowNames[destRow]) {
-            ClearDeferral(dest, destRow);
-            return false;
-        }
-        MakeRow(dest, destRow);
+    const std::uint64_t result = KeyedRowName(dest.deferredSource->rowNames[from], sourceName, placement);
+    if (result == dest.rowNames[destRow]) {
+        ClearDeferral(dest, destRow);
+        return false;
     }
+    MakeRow(dest, destRow);
     dest.rowNames[destRow] = result;
     return true;
 }

@@ -1,8 +1,9 @@
 // Every row of a surface carries a 64-bit name for the pixels it holds: two
 // rows with the same name hold the same pixels. A whole-row copy gives the
-// row its source row's name; a keyed copy names its result after the row
-// beneath, the source row and the copy's placement; anything else gives the
-// rows fresh names. Two things follow from the names alone:
+// row its source row's name; a keyed copy over a row whose copy is still
+// owed names its result after the owed row, the source row and the copy's
+// placement; anything else (a keyed copy over a row already made among them)
+// gives the rows fresh names. Two things follow from the names alone:
 //
 // - The present compares only the rows whose names differ from the last
 //   frame's (frame_changes.h).
@@ -20,9 +21,10 @@
 
 namespace layer::ddraw {
 
-std::uint64_t FreshRowName();
-// The name of a keyed copy's result: `placement` is NamePlacement's.
-std::uint64_t KeyedRowName(std::uint64_t beneath, std::uint64_t source, std::uint64_t placement);
+// The first of `count` fresh names in a row (first, first + 1, ...).
+std::uint64_t FreshRowNames(int count);
+// What a keyed copy's names depend on besides the rows: where it reads and
+// writes, how wide, and its key.
 std::uint64_t NamePlacement(int sourceLeft, int destLeft, int width, const blit::ColourKey& key);
 
 // Before the program or a blit reads rows [top, bottom) of `store`.
@@ -46,8 +48,9 @@ void KeyedCopyRows(PixelStore& dest, int destTop, const PixelStore& source, int 
 
 // ---------------------------------------------------------------- details
 
-// Decides one row of a keyed copy: true when its pixels must be drawn.
-bool NameKeyedRow(PixelStore& dest, int destRow, std::uint64_t sourceName, std::uint64_t placement);
+// Decides one row of a keyed copy over a row whose copy is still owed: true
+// when its pixels must be drawn.
+bool NameKeyedRowOverOwedRow(PixelStore& dest, int destRow, std::uint64_t sourceName, std::uint64_t placement);
 // Makes the copies deferred by other stores that still read from `store`.
 void MakeCopiesReadingFrom(const PixelStore& store);
 
@@ -55,9 +58,25 @@ template <typename CopySpan>
 void KeyedCopyRows(PixelStore& dest, int destTop, const PixelStore& source, int sourceTop, int height,
                    std::uint64_t placement, CopySpan copy) {
     MakeCopiesReadingFrom(dest);
+    // Only a row still owed can come back to what it held: over a row already
+    // made, the result is named freshly, which costs no hashing. Sprites drawn
+    // over one another are then compared by the present rather than known.
+    const std::uint64_t fresh = FreshRowNames(height);
+    const std::int32_t* owed = dest.deferredFrom.data() + destTop;
+    std::uint64_t* names = dest.rowNames.data() + destTop;
+    const std::uint64_t* sourceNames = source.rowNames.data() + sourceTop;
+    if (dest.deferredCount == 0) {
+        for (int i = 0; i < height; ++i) names[i] = fresh + static_cast<std::uint64_t>(i);
+        if (height > 0) copy(0, height);
+        return;
+    }
     int spanStart = -1;
     for (int i = 0; i < height; ++i) {
-        const bool draw = NameKeyedRow(dest, destTop + i, source.rowNames[sourceTop + i], placement);
+        bool draw = true;
+        if (owed[i] >= 0)
+            draw = NameKeyedRowOverOwedRow(dest, destTop + i, sourceNames[i], placement);
+        else
+            names[i] = fresh + static_cast<std::uint64_t>(i);
         if (draw && spanStart < 0) spanStart = i;
         if (!draw && spanStart >= 0) {
             copy(spanStart, i - spanStart);

@@ -239,3 +239,51 @@ TEST_F(PresentedChain, FramesRedrawnOverAWholeBackgroundShowAsDrawn) {
     overlay->Release();
     backgroundSurface->Release();
 }
+
+// Nothing is repainted here, so every row name the copies give is all the
+// present goes by: a picture keyed over rows another keyed copy has already
+// drawn must still be seen to move, to stay and to come back.
+TEST_F(PresentedChain, PicturesKeyedOverOneAnotherShowWhereTheyAre) {
+    std::vector<std::uint16_t> background(800 * 600);
+    for (int i = 0; i < 800 * 600; ++i) background[i] = static_cast<std::uint16_t>(i * 2246822519u >> 16);
+    std::vector<std::uint16_t> overlay(800 * 600, 0);
+    for (int y = 180; y < 260; ++y)
+        for (int x = 0; x < 800; x += 3) overlay[y * 800 + x] = 0xF800;
+    std::vector<std::uint16_t> sprite(24 * 24, 0);
+    for (int i = 0; i < 24 * 24; ++i)
+        if ((i / 24 + i % 24) % 5 != 0) sprite[i] = 0x07E0;
+    IDirectDrawSurface7* backgroundSurface = OffscreenSurface(dd, 800, 600);
+    IDirectDrawSurface7* overlaySurface = OffscreenSurface(dd, 800, 600);
+    IDirectDrawSurface7* spriteSurface = OffscreenSurface(dd, 24, 24);
+    ASSERT_TRUE(backgroundSurface && overlaySurface && spriteSurface);
+    Paint(backgroundSurface, background);
+    Paint(overlaySurface, overlay);
+    Paint(spriteSurface, sprite);
+    DDCOLORKEY black{0, 0};
+    ASSERT_EQ(overlaySurface->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
+    ASSERT_EQ(spriteSurface->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
+    // Two sprites on the overlay's rows, the second over the first where
+    // they meet: moving, standing still for a frame, and back where they began.
+    const int places[] = {100, 130, 130, 160, 100};
+    for (int frame = 0; frame < 5; ++frame) {
+        auto want = background;
+        const auto put = [&](const std::vector<std::uint16_t>& picture, int width, int height, int left, int top) {
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (picture[y * width + x] != 0) want[(top + y) * 800 + left + x] = picture[y * width + x];
+        };
+        ASSERT_EQ(back->BltFast(0, 0, backgroundSurface, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+        ASSERT_EQ(back->BltFast(0, 0, overlaySurface, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        put(overlay, 800, 600, 0, 0);
+        for (const int top : {200, 210}) {
+            ASSERT_EQ(back->BltFast(places[frame], top, spriteSurface, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+            put(sprite, 24, 24, places[frame], top);
+        }
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        Drain();
+        seam::PresentedFrame shown;
+        ASSERT_TRUE(seam::ReadPresentedFrame(shown));
+        ASSERT_EQ(shown.pixels, want) << "frame " << frame;
+    }
+    for (IDirectDrawSurface7* s : {backgroundSurface, overlaySurface, spriteSurface}) s->Release();
+}
