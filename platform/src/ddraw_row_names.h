@@ -41,10 +41,11 @@ void CopyWholeRows(PixelStore& dest, int destTop, PixelStore& source, int source
 // A keyed copy of source rows [sourceTop, sourceTop + height) onto dest rows
 // from destTop. Names the rows and calls `copy(first, count)` for each span
 // of rows whose pixels must actually be drawn (relative to the tops); the
-// other rows already hold the result.
-template <typename CopySpan>
+// other rows already hold the result. `placement()` gives NamePlacement's
+// value for the copy, asked only when a row still owed needs it.
+template <typename Placement, typename CopySpan>
 void KeyedCopyRows(PixelStore& dest, int destTop, const PixelStore& source, int sourceTop, int height,
-                   std::uint64_t placement, CopySpan copy);
+                   Placement placement, CopySpan copy);
 
 // ---------------------------------------------------------------- details
 
@@ -54,9 +55,9 @@ bool NameKeyedRowOverOwedRow(PixelStore& dest, int destRow, std::uint64_t source
 // Makes the copies deferred by other stores that still read from `store`.
 void MakeCopiesReadingFrom(const PixelStore& store);
 
-template <typename CopySpan>
+template <typename Placement, typename CopySpan>
 void KeyedCopyRows(PixelStore& dest, int destTop, const PixelStore& source, int sourceTop, int height,
-                   std::uint64_t placement, CopySpan copy) {
+                   Placement placement, CopySpan copy) {
     MakeCopiesReadingFrom(dest);
     // Only a row still owed can come back to what it held: over a row already
     // made, the result is named freshly, which costs no hashing. Sprites drawn
@@ -70,11 +71,12 @@ void KeyedCopyRows(PixelStore& dest, int destTop, const PixelStore& source, int 
         if (height > 0) copy(0, height);
         return;
     }
+    const std::uint64_t where = placement();
     int spanStart = -1;
     for (int i = 0; i < height; ++i) {
         bool draw = true;
         if (owed[i] >= 0)
-            draw = NameKeyedRowOverOwedRow(dest, destTop + i, sourceNames[i], placement);
+            draw = NameKeyedRowOverOwedRow(dest, destTop + i, sourceNames[i], where);
         else
             names[i] = fresh + static_cast<std::uint64_t>(i);
         if (draw && spanStart < 0) spanStart = i;

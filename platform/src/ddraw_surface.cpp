@@ -150,7 +150,7 @@ void Surface::KeyedCopy(int destLeft, int destTop, Surface* source, int left, in
         NameRowsFreshly(*store_, destTop, destTop + height);
         return;
     }
-    KeyedCopyRows(*store_, destTop, from, top, height, NamePlacement(left, destLeft, width, key),
+    KeyedCopyRows(*store_, destTop, from, top, height, [&] { return NamePlacement(left, destLeft, width, key); },
                   [&](int first, int count) {
                       KeyedCopyPixels(rowsAt(first), source, left, top + first, width, count, key);
                   });
