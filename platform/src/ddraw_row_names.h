@@ -63,14 +63,14 @@ void KeyedCopyRows(PixelStore& dest, int destTop, const PixelStore& source, int 
     // made, the result is named freshly, which costs no hashing. Sprites drawn
     // over one another are then compared by the present rather than known.
     const std::uint64_t fresh = FreshRowNames(height);
-    const std::int32_t* owed = dest.deferredFrom.data() + destTop;
     std::uint64_t* names = dest.rowNames.data() + destTop;
-    const std::uint64_t* sourceNames = source.rowNames.data() + sourceTop;
     if (dest.deferredCount == 0) {
         for (int i = 0; i < height; ++i) names[i] = fresh + static_cast<std::uint64_t>(i);
         if (height > 0) copy(0, height);
         return;
     }
+    const std::int32_t* owed = dest.deferredFrom.data() + destTop;
+    const std::uint64_t* sourceNames = source.rowNames.data() + sourceTop;
     const std::uint64_t where = placement();
     int spanStart = -1;
     for (int i = 0; i < height; ++i) {
